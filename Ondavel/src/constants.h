@@ -1,0 +1,15 @@
+// Angles are in radians; pi and 2 pi are the doubles nearest to them.
+#ifndef ONDAVEL_SRC_CONSTANTS_H_
+#define ONDAVEL_SRC_CONSTANTS_H_
+
+namespace ondavel {
+
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr double kTwoPi = 6.283185307179586;
+
+// A channel whose real sum is smaller than this gets phase 0.
+inline constexpr double kAngleGuard = 3.4e-38;
+
+}  // namespace ondavel
+
+#endif  // ONDAVEL_SRC_CONSTANTS_H_

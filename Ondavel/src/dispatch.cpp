@@ -1,0 +1,9 @@
+#include "dispatch.h"
+
+namespace ondavel {
+
+constinit const KernelSet* activeKernels = &kScalarKernels;
+
+void SelectKernels() { activeKernels = &kScalarKernels; }
+
+}  // namespace ondavel

@@ -1,0 +1,49 @@
+// The reference per-bin measures, and the per-bin formulae they share with
+// the faster paths.
+#ifndef ONDAVEL_SRC_KERNELS_MEASURES_SCALAR_H_
+#define ONDAVEL_SRC_KERNELS_MEASURES_SCALAR_H_
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "constants.h"
+
+namespace ondavel {
+
+// Twice the left and right spectra at bin k, from Z[k] = a + bi and
+// Z[N - k] = c + di by conjugate symmetry.
+struct ChannelSums {
+  double leftRe, leftIm, rightRe, rightIm;
+};
+
+inline ChannelSums SumsAt(const double* spectrum, size_t k, size_t length) {
+  const double a = spectrum[2 * k];
+  const double b = spectrum[2 * k + 1];
+  const double c = spectrum[2 * (length - k)];
+  const double d = spectrum[2 * (length - k) + 1];
+  return {a + c, b - d, b + d, c - a};
+}
+
+// The argument of re + i im, or 0 where the real part is (almost) zero.
+inline double GuardedAngle(double im, double re) {
+  return std::fabs(re) < kAngleGuard ? 0.0 : std::atan2(im, re);
+}
+
+// Bins 1 .. N/2 - 1 exist only for N >= 4; N/2 rounds down.
+inline size_t UpperBinEnd(int32_t length) {
+  return length >= 4 ? static_cast<size_t>(length / 2) : 1;
+}
+
+void MagnitudeRatioScalar(const double* spectrum, double* ratio,
+                          int32_t length);
+void PhaseDifferenceScalar(const double* spectrum, double* phase,
+                           int32_t length);
+void ChannelPhasesScalar(const double* spectrum, double* left, double* right,
+                         int32_t length);
+void ChannelMagnitudesScalar(const double* spectrum, double* left,
+                             double* right, int32_t length);
+
+}  // namespace ondavel
+
+#endif  // ONDAVEL_SRC_KERNELS_MEASURES_SCALAR_H_
