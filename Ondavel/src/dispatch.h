@@ -10,8 +10,17 @@ namespace ondavel {
 // set-up chooses one.
 extern const KernelSet* activeKernels;
 
-// Picks the best kernel set the processor supports, lowered by the
-// environment variable ONDAVEL_ISA when it names a lower path.
+// The best path this processor and its operating system support.
+Isa BestSupportedIsa();
+
+// The path named by the environment variable ONDAVEL_ISA ("scalar", "sse2",
+// "avx2", "avx512"), capped at what the processor supports; the best
+// supported path when the variable is unset or names nothing known.
+Isa RequestedIsa();
+
+const KernelSet& KernelsFor(Isa isa);
+
+// Makes KernelsFor(RequestedIsa()) the active set.
 void SelectKernels();
 
 }  // namespace ondavel
