@@ -1,7 +1,9 @@
 // Vectors of doubles for the CPU-specific kernels.  A kernel is written once
 // as a template over one of these types and compiled per instruction set:
 // V2 (SSE2, every x86-64), V4 (AVX2), V8 (AVX-512).  Which types exist in a
-// translation unit follows from the flags it is compiled with.
+// translation unit follows from the flags it is compiled with.  V1, one plain
+// double, exists everywhere: a kernel's tail runs the same template over it,
+// so the last few elements round exactly like the vector lanes.
 //
 // Only operations with IEEE double rounding are offered; there is no fused
 // multiply-add, so every path rounds exactly as the scalar code does.
@@ -19,7 +21,59 @@
 #define ONDAVEL_HAVE_V8 1
 #endif
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 namespace ondavel::simd {
+
+struct M1 {
+  bool m;
+};
+struct V1 {
+  static constexpr int kLanes = 1;
+  using Mask = M1;
+  double v;
+
+  static V1 Load(const double* p) { return {*p}; }
+  static V1 Set1(double x) { return {x}; }
+  static V1 Zero() { return {0.0}; }
+  void Store(double* p) const { *p = v; }
+};
+inline V1 operator+(V1 a, V1 b) { return {a.v + b.v}; }
+inline V1 operator-(V1 a, V1 b) { return {a.v - b.v}; }
+inline V1 operator*(V1 a, V1 b) { return {a.v * b.v}; }
+inline V1 operator/(V1 a, V1 b) { return {a.v / b.v}; }
+inline V1 Sqrt(V1 a) { return {std::sqrt(a.v)}; }
+inline uint64_t BitsOf(double x) {
+  uint64_t u;
+  std::memcpy(&u, &x, sizeof u);
+  return u;
+}
+inline double DoubleOf(uint64_t u) {
+  double x;
+  std::memcpy(&x, &u, sizeof x);
+  return x;
+}
+inline V1 AndBits(V1 a, V1 b) { return {DoubleOf(BitsOf(a.v) & BitsOf(b.v))}; }
+inline V1 AndNotBits(V1 a, V1 b) {
+  return {DoubleOf(~BitsOf(a.v) & BitsOf(b.v))};
+}
+inline V1 OrBits(V1 a, V1 b) { return {DoubleOf(BitsOf(a.v) | BitsOf(b.v))}; }
+inline V1 XorBits(V1 a, V1 b) { return {DoubleOf(BitsOf(a.v) ^ BitsOf(b.v))}; }
+inline V1 Abs(V1 a) { return {std::fabs(a.v)}; }
+inline M1 operator<(V1 a, V1 b) { return {a.v < b.v}; }
+inline M1 operator<=(V1 a, V1 b) { return {a.v <= b.v}; }
+inline M1 operator>(V1 a, V1 b) { return {a.v > b.v}; }
+inline M1 operator>=(V1 a, V1 b) { return {a.v >= b.v}; }
+inline M1 operator==(V1 a, V1 b) { return {a.v == b.v}; }
+inline M1 IsNan(V1 a) { return {a.v != a.v}; }
+inline M1 operator&(M1 a, M1 b) { return {a.m && b.m}; }
+inline M1 operator|(M1 a, M1 b) { return {a.m || b.m}; }
+inline M1 AndNot(M1 a, M1 b) { return {!a.m && b.m}; }
+inline bool Any(M1 a) { return a.m; }
+inline bool All(M1 a) { return a.m; }
+inline V1 Select(M1 mask, V1 yes, V1 no) { return mask.m ? yes : no; }
 
 #if defined(ONDAVEL_HAVE_V2)
 
