@@ -29,8 +29,8 @@ Isa DetectIsa() {
   const bool avx = (ecx & bit_AVX) != 0;
   if (!osxsave || !avx) return Isa::kSse2;
   const uint64_t xcr0 = EnabledRegisterState();
-  constexpr uint64_t kYmmState = 0x6;     // SSE and AVX halves
-  constexpr uint64_t kZmmState = 0xE6;    // plus opmask and both ZMM banks
+  constexpr uint64_t kYmmState = 0x6;   // SSE and AVX halves
+  constexpr uint64_t kZmmState = 0xE6;  // plus opmask and both ZMM banks
   if ((xcr0 & kYmmState) != kYmmState) return Isa::kSse2;
   if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0) return Isa::kSse2;
   const bool avx2 = (ebx & bit_AVX2) != 0;

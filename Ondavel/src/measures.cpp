@@ -23,8 +23,9 @@ extern "C" ONDAVEL_API void ONDAVEL_CALL Ondavel_ArgLR(const double* spectrum,
   activeKernels->channelPhases(spectrum, leftPhase, rightPhase, engine.length);
 }
 
-extern "C" ONDAVEL_API void ONDAVEL_CALL Ondavel_MagLR(
-    const double* spectrum, double* leftMagnitude, double* rightMagnitude) {
+extern "C" ONDAVEL_API void ONDAVEL_CALL Ondavel_MagLR(const double* spectrum,
+                                                       double* leftMagnitude,
+                                                       double* rightMagnitude) {
   activeKernels->channelMagnitudes(spectrum, leftMagnitude, rightMagnitude,
                                    engine.length);
 }

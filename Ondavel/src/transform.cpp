@@ -3,10 +3,9 @@
 #include "dispatch.h"
 #include "engine_state.h"
 
-extern "C" ONDAVEL_API void ONDAVEL_CALL
-Ondavel_Process(const double* source, double* destination,
-                unsigned char applyWindow, unsigned char normalizeForward,
-                unsigned char forward) {
+extern "C" ONDAVEL_API void ONDAVEL_CALL Ondavel_Process(
+    const double* source, double* destination, unsigned char applyWindow,
+    unsigned char normalizeForward, unsigned char forward) {
   const ondavel::EngineState& engine = ondavel::engine;
   // No tables: no set-up yet, released, an unusable length, or a failed
   // allocation.  The destination is left as it was.

@@ -7,15 +7,15 @@
 
 #include "kernels/kernels.h"
 
-#define ONDAVEL_DECLARE_ISA_KERNELS(Isa)                                     \
-  void Transform##Isa(const TransformJob& job);                              \
-  void MagnitudeRatio##Isa(const double* spectrum, double* ratio,            \
-                           int32_t length);                                  \
-  void PhaseDifference##Isa(const double* spectrum, double* phase,           \
-                            int32_t length);                                 \
-  void ChannelPhases##Isa(const double* spectrum, double* left,              \
-                          double* right, int32_t length);                    \
-  void ChannelMagnitudes##Isa(const double* spectrum, double* left,          \
+#define ONDAVEL_DECLARE_ISA_KERNELS(Isa)                                       \
+  void Transform##Isa(const TransformJob& job);                                \
+  void MagnitudeRatio##Isa(const double* spectrum, double* ratio,              \
+                           int32_t length);                                    \
+  void PhaseDifference##Isa(const double* spectrum, double* phase,             \
+                            int32_t length);                                   \
+  void ChannelPhases##Isa(const double* spectrum, double* left, double* right, \
+                          int32_t length);                                     \
+  void ChannelMagnitudes##Isa(const double* spectrum, double* left,            \
                               double* right, int32_t length);
 
 namespace ondavel {

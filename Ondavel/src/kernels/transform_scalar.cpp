@@ -1,10 +1,11 @@
 // The reference transform: a literal decimation-in-time radix-2 FFT whose
 // twiddles come from two sines per pass and a trigonometric recurrence.
+#include "kernels/transform_scalar.h"
+
 #include <cmath>
 #include <cstddef>
 
 #include "kernels/kernels.h"
-#include "kernels/transform_scalar.h"
 
 namespace ondavel {
 
