@@ -8,6 +8,7 @@
 
 #include "Ondavel.h"
 #include "dispatch.h"
+#include "engine_state.h"
 #include "kernels/kernels.h"
 
 namespace {
@@ -34,6 +35,36 @@ void BM_Transform(benchmark::State& state) {
   Ondavel_Destruction();
 }
 
+// The transform kernel of one path directly, the benchmark's flags (windowed
+// forward, no 1/N), so all paths compare in one run whatever ONDAVEL_ISA is.
+template <ondavel::Isa kIsa>
+void BM_TransformPath(benchmark::State& state) {
+  if (kIsa > ondavel::BestSupportedIsa()) {
+    state.SkipWithError("path not supported here");
+    return;
+  }
+  const auto length = static_cast<int32_t>(state.range(0));
+  Ondavel_Construction(length, 12);
+  const std::vector<double> input = StereoNoise(length);
+  std::vector<double> spectrum(input.size());
+  ondavel::TransformJob job;
+  job.source = input.data();
+  job.destination = spectrum.data();
+  job.reorderTable = ondavel::engine.reorderTable;
+  job.windowTable = ondavel::engine.windowTable;
+  job.length = length;
+  job.sign = -1.0;
+  job.divideBeforePasses = false;
+  job.divideAfterPasses = false;
+  const ondavel::TransformKernel kernel = ondavel::KernelsFor(kIsa).transform;
+  for (auto _ : state) {
+    kernel(job);
+    benchmark::DoNotOptimize(spectrum.data());
+  }
+  state.SetItemsProcessed(state.iterations() * length);
+  Ondavel_Destruction();
+}
+
 template <void (*Measure)(const double*, double*)>
 void BM_Measure(benchmark::State& state) {
   const auto length = static_cast<int32_t>(state.range(0));
@@ -54,6 +85,18 @@ void BM_Measure(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Transform)->RangeMultiplier(2)->Range(4, 262144);
+BENCHMARK(BM_TransformPath<ondavel::Isa::kScalar>)
+    ->RangeMultiplier(2)
+    ->Range(4, 262144);
+BENCHMARK(BM_TransformPath<ondavel::Isa::kSse2>)
+    ->RangeMultiplier(2)
+    ->Range(4, 262144);
+BENCHMARK(BM_TransformPath<ondavel::Isa::kAvx2>)
+    ->RangeMultiplier(2)
+    ->Range(4, 262144);
+BENCHMARK(BM_TransformPath<ondavel::Isa::kAvx512>)
+    ->RangeMultiplier(2)
+    ->Range(4, 262144);
 BENCHMARK(BM_Measure<Ondavel_ACH_LR>)->RangeMultiplier(2)->Range(4, 262144);
 BENCHMARK(BM_Measure<Ondavel_PhaseLR>)->RangeMultiplier(2)->Range(4, 262144);
 

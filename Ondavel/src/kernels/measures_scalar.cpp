@@ -14,8 +14,9 @@ void MagnitudeRatioScalar(const double* spectrum, double* ratio,
   const size_t n = static_cast<size_t>(length);
   for (size_t k = 1, end = UpperBinEnd(length); k < end; ++k) {
     const ChannelSums s = SumsAt(spectrum, k, n);
-    const double right = s.rightRe * s.rightRe + s.rightIm * s.rightIm;
-    const double left = s.leftRe * s.leftRe + s.leftIm * s.leftIm;
+    const double right =
+        SumInOrder(s.rightRe * s.rightRe, s.rightIm * s.rightIm);
+    const double left = SumInOrder(s.leftRe * s.leftRe, s.leftIm * s.leftIm);
     ratio[k] = std::sqrt(right / left);
   }
 }
@@ -52,8 +53,11 @@ void ChannelMagnitudesScalar(const double* spectrum, double* left,
   const size_t n = static_cast<size_t>(length);
   for (size_t k = 1, end = UpperBinEnd(length); k < end; ++k) {
     const ChannelSums s = SumsAt(spectrum, k, n);
-    left[k] = std::sqrt(s.leftRe * s.leftRe + s.leftIm * s.leftIm) * 0.5;
-    right[k] = std::sqrt(s.rightRe * s.rightRe + s.rightIm * s.rightIm) * 0.5;
+    left[k] =
+        std::sqrt(SumInOrder(s.leftRe * s.leftRe, s.leftIm * s.leftIm)) * 0.5;
+    right[k] =
+        std::sqrt(SumInOrder(s.rightRe * s.rightRe, s.rightIm * s.rightIm)) *
+        0.5;
   }
 }
 

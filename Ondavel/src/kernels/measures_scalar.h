@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "constants.h"
+#include "kernels/simd/vec.h"
 
 namespace ondavel {
 
@@ -17,12 +18,23 @@ struct ChannelSums {
   double leftRe, leftIm, rightRe, rightIm;
 };
 
+// Internal linkage: this header is compiled into every instruction-set
+// file with different target flags, and the linker must never merge an
+// AVX-encoded copy into a path meant for an older processor.
+namespace {
+
+// a + b, a the first operand whatever the compiler prefers: of two NaN the
+// first wins, so every path agrees on the bits of a NaN result.
+inline double SumInOrder(double a, double b) {
+  return simd::AddInOrder(simd::V1{a}, simd::V1{b}).v;
+}
+
 inline ChannelSums SumsAt(const double* spectrum, size_t k, size_t length) {
   const double a = spectrum[2 * k];
   const double b = spectrum[2 * k + 1];
   const double c = spectrum[2 * (length - k)];
   const double d = spectrum[2 * (length - k) + 1];
-  return {a + c, b - d, b + d, c - a};
+  return {SumInOrder(a, c), b - d, SumInOrder(b, d), c - a};
 }
 
 // The argument of re + i im, or 0 where the real part is (almost) zero.
@@ -34,6 +46,8 @@ inline double GuardedAngle(double im, double re) {
 inline size_t UpperBinEnd(int32_t length) {
   return length >= 4 ? static_cast<size_t>(length / 2) : 1;
 }
+
+}  // namespace
 
 void MagnitudeRatioScalar(const double* spectrum, double* ratio,
                           int32_t length);

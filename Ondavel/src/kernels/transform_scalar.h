@@ -19,12 +19,19 @@ struct PassTwiddle {
 // Two sine evaluations for the pass whose groups hold `groupLength` values.
 PassTwiddle PassTwiddleOf(size_t groupLength, double sign);
 
+// Internal linkage: this header is compiled into every instruction-set
+// file with different target flags, and the linker must never merge an
+// AVX-encoded copy into a path meant for an older processor.
+namespace {
+
 // One twiddle step, each product and sum rounded in the order written.
 inline void AdvanceTwiddle(double& wr, double& wi, PassTwiddle step) {
   const double oldWr = wr;
   wr = (wr * step.wpr + wr) - wi * step.wpi;
   wi = (wi * step.wpr + wi) + oldWr * step.wpi;
 }
+
+}  // namespace
 
 void GatherScalar(const TransformJob& job);
 void DivideByLengthScalar(double* data, int32_t length);

@@ -1,18 +1,678 @@
 // The transform over vectors of doubles, compiled once per instruction set.
-// PLACEHOLDER: forwards to the scalar kernel until the vector version lands.
+// Every butterfly and twiddle step rounds exactly like the scalar reference;
+// only the order of independent butterflies and the memory layout between
+// passes differ.
+//
+// Layout.  With L lanes (L = 2^l) and N = 2^m >= L*L, value i of the
+// transform is split as i = a*R + p with R = N/L: the lane a holds the top l
+// bits, p the others.  With the lanes on the top bits, every pass except
+// the last l pairs values in the same lane and uses one twiddle for all
+// lanes, so it is purely vertical.  The L values that share p form a block
+// (L real parts, then L imaginary parts); with p = u*L + k, block (k, u) is
+// stored at complex offset k*R + u*L.  That is exactly where the outputs
+// a = k, p = u*L .. u*L+L-1 go, so the last sweep, which turns the L blocks
+// of one u into L output runs, works in place.
+//
+// Sweeps over memory:
+//  1. Gather: per u, L contiguous source runs (the bit reversal sends p to a
+//     run and a to an element within it), the window (transposed from its
+//     runs), and the passes on the bits of k (H = 1 .. L/2).
+//  2. Middle sweeps: the passes on the bits of u, three (or two, one) fused.
+//  3. Last sweep: transpose, the passes on the bits of a, interleave, store.
+// The gather relies on the tables being the ones set-up builds: the reorder
+// table is the bit reversal (so it is never read) and both doubles of a
+// value carry the same window factor (so only the even entries are read).
+//
+// Twiddles.  Every pass's chain is the serial recurrence.  A fused sweep
+// walks several chains side by side ("cursors", one per twiddle index it
+// needs at once), lanes of one vector.  Cursors that start inside a chain
+// start from checkpoints: values the serial recurrence reaches, walked a few
+// steps at a time between units of earlier sweeps so that the latency of the
+// long chains hides behind other work.
 #ifndef ONDAVEL_SRC_KERNELS_TRANSFORM_SIMD_H_
 #define ONDAVEL_SRC_KERNELS_TRANSFORM_SIMD_H_
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "constants.h"
+#include "kernels/fast_sine.h"
 #include "kernels/kernels.h"
 #include "kernels/simd/vec.h"
 #include "kernels/transform_scalar.h"
 
 namespace ondavel {
 
+// Internal linkage on purpose: each instruction-set file compiles its own
+// copy with its own flags, and the linker must not merge them.
+namespace {
+
+namespace transform_simd {
+
+// Not std::min: its out-of-line copy would be shared with other
+// instruction-set files.
+inline size_t SmallerOf(size_t a, size_t b) { return a < b ? a : b; }
+
+// Keeps a computed value alive when nothing reads it (a sine whose twiddle
+// a pass never steps with still counts as evaluated).
+inline void KeepEvaluated(double x) { __asm__ volatile("" : : "x"(x)); }
+
+// PassTwiddleOf with FastSine, which returns std::sin's double for every
+// argument a pass uses (fast_sine_test), so the steps are the reference's.
+[[gnu::always_inline, gnu::flatten]] inline PassTwiddle FastPassTwiddleOf(
+    size_t groupLength, double sign) {
+  const double theta = (kTwoPi / static_cast<double>(groupLength)) * sign;
+  const double alpha = FastSine(0.5 * theta);
+  return {(alpha * alpha) * -2.0, FastSine(theta)};
+}
+
+inline uint32_t ReverseLowBits(uint32_t x, int bits) {
+  if (bits == 0) return 0;
+  x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
+  x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
+  x = ((x >> 4) & 0x0F0F0F0Fu) | ((x & 0x0F0F0F0Fu) << 4);
+  x = ((x >> 8) & 0x00FF00FFu) | ((x & 0x00FF00FFu) << 8);
+  x = (x >> 16) | (x << 16);
+  return x >> (32 - bits);
+}
+
+// One twiddle step, lane by lane, with the reference's operations.
+template <class V>
+inline void Step(V& wr, V& wi, V wpr, V wpi) {
+  const V oldWr = wr;
+  wr = (wr * wpr + wr) - wi * wpi;
+  wi = (wi * wpr + wi) + oldWr * wpi;
+}
+
+// One radix-2 butterfly, operations and operand order as in the reference.
+template <class V>
+inline void Butterfly(V& topRe, V& topIm, V& botRe, V& botIm, V wr, V wi) {
+  const V tr = wr * botRe - wi * botIm;
+  const V ti = wr * botIm + wi * botRe;
+  botRe = topRe - tr;
+  botIm = topIm - ti;
+  topRe = topRe + tr;
+  topIm = topIm + ti;
+}
+
+// kPasses fused passes over 2^kPasses values x[c]: pass t pairs c and
+// c + 2^t.  The twiddle of pass t for the pairs with c mod 2^t = j is
+// twiddle(2^t - 1 + j), the "cursor lane" numbering used everywhere here.
+template <int kPasses, class V, class Twiddle>
+inline void FusedPasses(V* re, V* im, Twiddle twiddle) {
+  for (int t = 0; t < kPasses; ++t) {
+    const int half = 1 << t;
+    for (int c = 0; c < (1 << kPasses); ++c) {
+      if ((c & half) != 0) continue;
+      V wr;
+      V wi;
+      twiddle(half - 1 + (c & (half - 1)), wr, wi);
+      Butterfly(re[c], im[c], re[c + half], im[c + half], wr, wi);
+    }
+  }
+}
+
+constexpr int Log2(int x) { return x <= 1 ? 0 : 1 + Log2(x / 2); }
+
+// A few serial chains (passes 2^t * stride's chain for t = 1 .. T, lane
+// t - 1) walked side by side, recording w(c * stride) for c = 1 .. 2^T - 1.
+struct CheckpointGroup {
+  static constexpr int kMaxRecords = 3;
+  simd::V2 wr, wi, wpr, wpi;
+  size_t stride;
+  size_t total;
+  size_t done;
+  int recorded;
+  double recRe[kMaxRecords][2];
+  double recIm[kMaxRecords][2];
+
+  // w_{2^t * stride}(c * stride) for 1 <= t <= T, 1 <= c < 2^t.
+  void Checkpoint(int t, int c, double& re, double& im) const {
+    re = recRe[c - 1][t - 1];
+    im = recIm[c - 1][t - 1];
+  }
+};
+
+// The checkpoint walks of one transform.  All groups advance together (each
+// its own chain, so their latencies overlap); the longest one, the last
+// pass's, sets the pace and must not start late.
+class CheckpointWalker {
+ public:
+  static constexpr int kMaxGroups = 16;
+
+  // Chains of the passes b0 + 1 .. b0 + T (T = 1 or 2) whose cursors start
+  // at multiples of `stride` = 2^b0.
+  CheckpointGroup* Add(const PassTwiddle* steps, int b0, int passes,
+                       size_t stride) {
+    CheckpointGroup& g = groups_[count_++];
+    double pr[2] = {0.0, 0.0};
+    double pi[2] = {0.0, 0.0};
+    for (int t = 1; t <= passes; ++t) {
+      pr[t - 1] = steps[b0 + t].wpr;
+      pi[t - 1] = steps[b0 + t].wpi;
+    }
+    g.wr = simd::V2::Set1(1.0);
+    g.wi = simd::V2::Set1(0.0);
+    g.wpr = simd::V2::Load(pr);
+    g.wpi = simd::V2::Load(pi);
+    g.stride = stride;
+    g.total = ((size_t{1} << passes) - 1) * stride;
+    g.done = 0;
+    g.recorded = 0;
+    longest_ = g.total > longest_ ? g.total : longest_;
+    return &g;
+  }
+
+  // Steps of the longest group.
+  size_t Longest() const { return longest_; }
+
+  // Up to `steps` steps on every unfinished group.
+  void Advance(size_t steps) {
+    for (int i = first_; i < count_; ++i) {
+      CheckpointGroup& g = groups_[i];
+      Walk(g, SmallerOf(steps, g.total - g.done));
+    }
+    while (first_ < count_ && groups_[first_].done == groups_[first_].total) {
+      ++first_;
+    }
+  }
+
+  // Completes one group.
+  void Finish(CheckpointGroup* g) { Walk(*g, g->total - g->done); }
+
+ private:
+  void Walk(CheckpointGroup& g, size_t steps) {
+    simd::V2 wr = g.wr;
+    simd::V2 wi = g.wi;
+    size_t done = g.done;
+    const size_t end = done + steps;
+    while (done < end) {
+      const size_t next = static_cast<size_t>(g.recorded + 1) * g.stride;
+      const size_t stop = SmallerOf(end, next);
+      for (; done < stop; ++done) Step(wr, wi, g.wpr, g.wpi);
+      if (done == next) {
+        wr.Store(g.recRe[g.recorded]);
+        wi.Store(g.recIm[g.recorded]);
+        ++g.recorded;
+      }
+    }
+    g.wr = wr;
+    g.wi = wi;
+    g.done = done;
+  }
+
+  CheckpointGroup groups_[kMaxGroups];
+  int count_ = 0;
+  int first_ = 0;
+  size_t longest_ = 0;
+};
+
+// The transform for one vector type V and N >= L*L.
+template <class V>
+class LaneTransform {
+ public:
+  static constexpr int kLanes = V::kLanes;
+  static constexpr int kLaneBits = Log2(kLanes);
+  // Cursors of a middle sweep: up to 7 (three fused passes), in vectors.
+  static constexpr int kCursorVectors = (8 + kLanes - 1) / kLanes;
+
+  explicit LaneTransform(const TransformJob& job)
+      : job_(job),
+        data_(job.destination),
+        n_(static_cast<size_t>(job.length)),
+        bits_(Log2(job.length)),
+        rowLength_(n_ / kLanes),
+        blocksPerRow_(rowLength_ / kLanes) {}
+
+  void Run() {
+    // The last pass's chain is the longest serial work: its sines first.
+    for (int b = bits_ - 1; b >= 0; --b) {
+      steps_[b] = FastPassTwiddleOf(size_t{2} << b, job_.sign);
+    }
+    // The pass H = 1 only ever uses w(0) = 1.
+    KeepEvaluated(steps_[0].wpr);
+    KeepEvaluated(steps_[0].wpi);
+
+    PlanMiddleSweeps();
+    // The last sweep's chains: passes 2R .. N/2, checkpoints at c * R.
+    lastGroup_ = kLaneBits > 1 ? walker_.Add(steps_, bits_ - kLaneBits,
+                                             kLaneBits - 1, rowLength_)
+                               : nullptr;
+    // Blocks the sweeps before the last one touch; the walks should be done
+    // after about three quarters of them.
+    const size_t blocks = (n_ / kLanes) * (1 + sweepCount_);
+    walkPerBlock_ = (4 * walker_.Longest() + 3 * blocks - 1) / (3 * blocks);
+
+    Gather();
+    for (int s = 0; s < sweepCount_; ++s) {
+      const Sweep& sweep = sweeps_[s];
+      if (sweep.group != nullptr) walker_.Finish(sweep.group);
+      switch (sweep.passes) {
+        case 3:
+          MiddleSweep<3>(sweep);
+          break;
+        case 2:
+          MiddleSweep<2>(sweep);
+          break;
+        default:
+          MiddleSweep<1>(sweep);
+          break;
+      }
+    }
+    if (lastGroup_ != nullptr) walker_.Finish(lastGroup_);
+    LastSweep();
+  }
+
+ private:
+  struct Sweep {
+    int shift;   // s: the sweep's first pass has H = L * 2^s
+    int passes;  // 1 .. 3
+    CheckpointGroup* group;
+  };
+
+  double* BlockAt(size_t k, size_t u) const {
+    return data_ + 2 * (k * rowLength_ + u * kLanes);
+  }
+
+  // Splits the bits of u into sweeps of three passes; a remainder of one
+  // becomes two sweeps of two, which balance better than three and one.
+  void PlanMiddleSweeps() {
+    const int uBits = bits_ - 2 * kLaneBits;
+    int sizes[16];
+    int count = 0;
+    int left = uBits;
+    if (left % 3 == 1 && left >= 4) {
+      sizes[count++] = 2;
+      sizes[count++] = 2;
+      left -= 4;
+    } else if (left % 3 != 0) {
+      sizes[count++] = left % 3;
+      left -= left % 3;
+    }
+    while (left > 0) {
+      sizes[count++] = 3;
+      left -= 3;
+    }
+    int shift = 0;
+    for (int i = 0; i < count; ++i) {
+      Sweep& sweep = sweeps_[i];
+      sweep.shift = shift;
+      sweep.passes = sizes[i];
+      const int firstPass = kLaneBits + shift;  // b of H = L * 2^s
+      sweep.group = sizes[i] > 1 ? walker_.Add(steps_, firstPass, sizes[i] - 1,
+                                               size_t{1} << firstPass)
+                                 : nullptr;
+      shift += sizes[i];
+    }
+    sweepCount_ = count;
+  }
+
+  void Gather() {
+    // Twiddles of the passes H = 1 .. L/2, lane 2^t - 1 + q: short chains.
+    V smallRe[kLanes];
+    V smallIm[kLanes];
+    for (int t = 0; t < kLaneBits; ++t) {
+      const int half = 1 << t;
+      simd::V1 wr = simd::V1::Set1(1.0);
+      simd::V1 wi = simd::V1::Set1(0.0);
+      const simd::V1 pr = simd::V1::Set1(steps_[t].wpr);
+      const simd::V1 pi = simd::V1::Set1(steps_[t].wpi);
+      for (int q = 0; q < half; ++q) {
+        smallRe[half - 1 + q] = V::Set1(wr.v);
+        smallIm[half - 1 + q] = V::Set1(wi.v);
+        if (q + 1 < half) Step(wr, wi, pr, pi);
+      }
+    }
+    const double* src = job_.source;
+    const double* window = job_.windowTable;
+    const V divisor = V::Set1(static_cast<double>(n_));
+    const int uBits = bits_ - 2 * kLaneBits;
+    const size_t rowStride = 2 * rowLength_;
+    for (size_t u = 0; u < blocksPerRow_; ++u) {
+      const double* run =
+          src + 2 * kLanes * ReverseLowBits(static_cast<uint32_t>(u), uBits);
+      V re[kLanes];
+      V im[kLanes];
+      for (int k = 0; k < kLanes; ++k) {
+        const double* r =
+            run +
+            ReverseLowBits(static_cast<uint32_t>(k), kLaneBits) * rowStride;
+        simd::DeinterleaveReversed(V::Load(r), V::Load(r + kLanes), re[k],
+                                   im[k]);
+      }
+      if (window != nullptr) {
+        V w[kLanes];
+        for (int a = 0; a < kLanes; ++a) {
+          const double* r = window + a * rowStride + 2 * kLanes * u;
+          w[a] = simd::EvenElements(V::Load(r), V::Load(r + kLanes));
+        }
+        simd::TransposeLanes(w);
+        for (int k = 0; k < kLanes; ++k) {
+          re[k] = w[k] * re[k];
+          im[k] = w[k] * im[k];
+        }
+      }
+      if (job_.divideBeforePasses) {
+        for (int k = 0; k < kLanes; ++k) {
+          re[k] = re[k] / divisor;
+          im[k] = im[k] / divisor;
+        }
+      }
+      FusedPasses<kLaneBits>(re, im, [&](int lane, V& wr, V& wi) {
+        wr = smallRe[lane];
+        wi = smallIm[lane];
+      });
+      for (int k = 0; k < kLanes; ++k) {
+        double* out = BlockAt(k, u);
+        re[k].Store(out);
+        im[k].Store(out + kLanes);
+      }
+      walker_.Advance(walkPerBlock_ * kLanes);
+    }
+  }
+
+  template <int kPasses>
+  void MiddleSweep(const Sweep& sweep) {
+    constexpr int kValues = 1 << kPasses;
+    const size_t span = size_t{1} << sweep.shift;  // blocks between values
+    const int firstPass = kLaneBits + sweep.shift;
+
+    // Cursor lanes 2^t - 1 + c: pass 2^t H at j + c H.
+    alignas(64) double initRe[kCursorVectors * kLanes];
+    alignas(64) double initIm[kCursorVectors * kLanes];
+    alignas(64) double stepRe[kCursorVectors * kLanes];
+    alignas(64) double stepIm[kCursorVectors * kLanes];
+    for (int lane = 0; lane < kCursorVectors * kLanes; ++lane) {
+      initRe[lane] = 1.0;
+      initIm[lane] = 0.0;
+      stepRe[lane] = 0.0;
+      stepIm[lane] = 0.0;
+    }
+    for (int t = 0; t < kPasses; ++t) {
+      for (int c = 0; c < (1 << t); ++c) {
+        const int lane = (1 << t) - 1 + c;
+        stepRe[lane] = steps_[firstPass + t].wpr;
+        stepIm[lane] = steps_[firstPass + t].wpi;
+        if (c > 0) sweep.group->Checkpoint(t, c, initRe[lane], initIm[lane]);
+      }
+    }
+    V stepR[kCursorVectors];
+    V stepI[kCursorVectors];
+    for (int v = 0; v < kCursorVectors; ++v) {
+      stepR[v] = V::Load(stepRe + v * kLanes);
+      stepI[v] = V::Load(stepIm + v * kLanes);
+    }
+
+    const size_t groupSpan = span * kValues;
+    const size_t walkPerUnit = walkPerBlock_ * kValues;
+    alignas(64) double twRe[kCursorVectors * kLanes];
+    alignas(64) double twIm[kCursorVectors * kLanes];
+    for (size_t g = 0; g < blocksPerRow_; g += groupSpan) {
+      V curR[kCursorVectors];
+      V curI[kCursorVectors];
+      for (int v = 0; v < kCursorVectors; ++v) {
+        curR[v] = V::Load(initRe + v * kLanes);
+        curI[v] = V::Load(initIm + v * kLanes);
+      }
+      for (size_t j = 0; j < span; ++j) {
+        for (size_t k = 0; k < static_cast<size_t>(kLanes); ++k) {
+          for (int v = 0; v < kCursorVectors; ++v) {
+            curR[v].Store(twRe + v * kLanes);
+            curI[v].Store(twIm + v * kLanes);
+            Step(curR[v], curI[v], stepR[v], stepI[v]);
+          }
+          double* base = BlockAt(k, g + j);
+          V re[kValues];
+          V im[kValues];
+          for (int c = 0; c < kValues; ++c) {
+            const double* b = base + c * span * 2 * kLanes;
+            re[c] = V::Load(b);
+            im[c] = V::Load(b + kLanes);
+          }
+          FusedPasses<kPasses>(re, im, [&](int lane, V& wr, V& wi) {
+            wr = V::Set1(twRe[lane]);
+            wi = V::Set1(twIm[lane]);
+          });
+          for (int c = 0; c < kValues; ++c) {
+            double* b = base + c * span * 2 * kLanes;
+            re[c].Store(b);
+            im[c].Store(b + kLanes);
+          }
+          walker_.Advance(walkPerUnit);
+        }
+      }
+    }
+  }
+
+  void LastSweep() {
+    // Cursor lane 2^t - 1 + c: pass 2^t R at c R + p; the last lane idles.
+    alignas(64) double initRe[kLanes];
+    alignas(64) double initIm[kLanes];
+    alignas(64) double stepRe[kLanes];
+    alignas(64) double stepIm[kLanes];
+    for (int lane = 0; lane < kLanes; ++lane) {
+      initRe[lane] = 1.0;
+      initIm[lane] = 0.0;
+      stepRe[lane] = 0.0;
+      stepIm[lane] = 0.0;
+    }
+    const int firstPass = bits_ - kLaneBits;
+    for (int t = 0; t < kLaneBits; ++t) {
+      for (int c = 0; c < (1 << t); ++c) {
+        const int lane = (1 << t) - 1 + c;
+        stepRe[lane] = steps_[firstPass + t].wpr;
+        stepIm[lane] = steps_[firstPass + t].wpi;
+        if (c > 0) lastGroup_->Checkpoint(t, c, initRe[lane], initIm[lane]);
+      }
+    }
+    V curR = V::Load(initRe);
+    V curI = V::Load(initIm);
+    const V stepR = V::Load(stepRe);
+    const V stepI = V::Load(stepIm);
+    const V divisor = V::Set1(static_cast<double>(n_));
+
+    for (size_t u = 0; u < blocksPerRow_; ++u) {
+      V twR[kLanes];
+      V twI[kLanes];
+      for (int k = 0; k < kLanes; ++k) {
+        twR[k] = curR;
+        twI[k] = curI;
+        Step(curR, curI, stepR, stepI);
+      }
+      simd::TransposeLanes(twR);
+      simd::TransposeLanes(twI);
+
+      V re[kLanes];
+      V im[kLanes];
+      for (int k = 0; k < kLanes; ++k) {
+        const double* b = BlockAt(k, u);
+        re[k] = V::Load(b);
+        im[k] = V::Load(b + kLanes);
+      }
+      simd::TransposeLanes(re);
+      simd::TransposeLanes(im);
+      FusedPasses<kLaneBits>(re, im, [&](int lane, V& wr, V& wi) {
+        wr = twR[lane];
+        wi = twI[lane];
+      });
+      if (job_.divideAfterPasses) {
+        for (int a = 0; a < kLanes; ++a) {
+          re[a] = re[a] / divisor;
+          im[a] = im[a] / divisor;
+        }
+      }
+      for (int a = 0; a < kLanes; ++a) {
+        V lo;
+        V hi;
+        simd::InterleaveComplex(re[a], im[a], lo, hi);
+        double* out = BlockAt(a, u);
+        lo.Store(out);
+        hi.Store(out + kLanes);
+      }
+    }
+  }
+
+  const TransformJob& job_;
+  double* const data_;
+  const size_t n_;
+  const int bits_;
+  const size_t rowLength_;     // R = N / L
+  const size_t blocksPerRow_;  // N / L^2
+  PassTwiddle steps_[32];
+  CheckpointWalker walker_;
+  Sweep sweeps_[16];
+  int sweepCount_ = 0;
+  CheckpointGroup* lastGroup_ = nullptr;
+  size_t walkPerBlock_ = 0;
+};
+
+// Lengths 4 .. 2^kMaxSmallBits: the whole transform in straight-line code
+// over locals, every index known at compile time.  All twiddles of all
+// passes (N - 1 values) come from their chains walked side by side.
+constexpr int kMaxSmallBits = 4;
+
+template <int kBits>
+[[gnu::always_inline]] inline void SmallTransform(const TransformJob& job) {
+  constexpr int kN = 1 << kBits;
+  PassTwiddle steps[kBits];
+#pragma GCC unroll 16
+  for (int b = kBits - 1; b >= 0; --b) {
+    steps[b] = FastPassTwiddleOf(size_t{2} << b, job.sign);
+  }
+  KeepEvaluated(steps[0].wpr);
+  KeepEvaluated(steps[0].wpi);
+
+  // Twiddle q of pass b at index 2^b - 1 + q.
+  double twr[kN];
+  double twi[kN];
+  double wr[kBits];
+  double wi[kBits];
+#pragma GCC unroll 16
+  for (int b = 0; b < kBits; ++b) {
+    wr[b] = 1.0;
+    wi[b] = 0.0;
+  }
+#pragma GCC unroll 16
+  for (int q = 0; q < kN / 2; ++q) {
+#pragma GCC unroll 16
+    for (int b = 0; b < kBits; ++b) {
+      if (q >= (1 << b)) continue;
+      twr[(1 << b) - 1 + q] = wr[b];
+      twi[(1 << b) - 1 + q] = wi[b];
+      if (q + 1 < (1 << b)) {
+        simd::V1 r{wr[b]};
+        simd::V1 i{wi[b]};
+        Step(r, i, simd::V1{steps[b].wpr}, simd::V1{steps[b].wpi});
+        wr[b] = r.v;
+        wi[b] = i.v;
+      }
+    }
+  }
+
+  double re[kN];
+  double im[kN];
+  const double* src = job.source;
+#pragma GCC unroll 64
+  for (int i = 0; i < kN; ++i) {
+    const int r =
+        static_cast<int>(ReverseLowBits(static_cast<uint32_t>(i), kBits));
+    re[i] = src[2 * r];
+    im[i] = src[2 * r + 1];
+  }
+  if (job.windowTable != nullptr) {
+#pragma GCC unroll 64
+    for (int i = 0; i < kN; ++i) {
+      re[i] = job.windowTable[2 * i] * re[i];
+      im[i] = job.windowTable[2 * i + 1] * im[i];
+    }
+  }
+  const double n = static_cast<double>(kN);
+  if (job.divideBeforePasses) {
+#pragma GCC unroll 64
+    for (int i = 0; i < kN; ++i) {
+      re[i] = re[i] / n;
+      im[i] = im[i] / n;
+    }
+  }
+#pragma GCC unroll 16
+  for (int b = 0; b < kBits; ++b) {
+    const int half = 1 << b;
+#pragma GCC unroll 64
+    for (int t = 0; t < kN; ++t) {
+      if ((t & half) != 0) continue;
+      const int q = t & (half - 1);
+      simd::V1 tr{re[t]};
+      simd::V1 ti{im[t]};
+      simd::V1 br{re[t + half]};
+      simd::V1 bi{im[t + half]};
+      Butterfly(tr, ti, br, bi, simd::V1{twr[half - 1 + q]},
+                simd::V1{twi[half - 1 + q]});
+      re[t] = tr.v;
+      im[t] = ti.v;
+      re[t + half] = br.v;
+      im[t + half] = bi.v;
+    }
+  }
+  double* dst = job.destination;
+#pragma GCC unroll 64
+  for (int i = 0; i < kN; ++i) {
+    if (job.divideAfterPasses) {
+      re[i] = re[i] / n;
+      im[i] = im[i] / n;
+    }
+    dst[2 * i] = re[i];
+    dst[2 * i + 1] = im[i];
+  }
+}
+
+}  // namespace transform_simd
+
+// Lengths up to 2^kMaxSmallBits run straight-line code; longer ones below
+// L*L on narrower vectors; 1 and 2 on the reference.
 template <class V>
 void TransformSimd(const TransformJob& job) {
+  const int32_t n = job.length;
+  if (n <= (1 << transform_simd::kMaxSmallBits)) {
+    switch (n) {
+      case 4:
+        transform_simd::SmallTransform<2>(job);
+        return;
+      case 8:
+        transform_simd::SmallTransform<3>(job);
+        return;
+      case 16:
+        transform_simd::SmallTransform<4>(job);
+        return;
+      default:
+        TransformScalar(job);
+        return;
+    }
+  }
+#if defined(ONDAVEL_HAVE_V8)
+  if constexpr (V::kLanes >= 8) {
+    if (n >= 64) {
+      transform_simd::LaneTransform<simd::V8>(job).Run();
+      return;
+    }
+  }
+#endif
+#if defined(ONDAVEL_HAVE_V4)
+  if constexpr (V::kLanes >= 4) {
+    if (n >= 16) {
+      transform_simd::LaneTransform<simd::V4>(job).Run();
+      return;
+    }
+  }
+#endif
+  if (n >= 4) {
+    transform_simd::LaneTransform<simd::V2>(job).Run();
+    return;
+  }
   TransformScalar(job);
 }
+
+}  // namespace
 
 }  // namespace ondavel
 

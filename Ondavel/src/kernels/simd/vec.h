@@ -27,6 +27,11 @@
 
 namespace ondavel::simd {
 
+// Internal linkage: this header is compiled into every instruction-set
+// file with different target flags, and the linker must never merge an
+// AVX-encoded copy into a path meant for an older processor.
+namespace {
+
 struct M1 {
   bool m;
 };
@@ -75,6 +80,38 @@ inline bool Any(M1 a) { return a.m; }
 inline bool All(M1 a) { return a.m; }
 inline V1 Select(M1 mask, V1 yes, V1 no) { return mask.m ? yes : no; }
 
+// Per-bin measures: L consecutive complex values at p (re, im, re, im, ...)
+// split into their real and imaginary parts, lane a taking value a, or in
+// descending order, lane a taking value L - 1 - a.
+inline void LoadComplexSplit(const double* p, V1& re, V1& im) {
+  re = {p[0]};
+  im = {p[1]};
+}
+inline void LoadComplexSplitDescending(const double* p, V1& re, V1& im) {
+  LoadComplexSplit(p, re, im);
+}
+// a + b with a as the first operand.  Where both are NaN, x86 returns the
+// first one (payload and sign), and compilers may swap the operands of an
+// addition, so sums that must agree bit for bit across paths use this.
+inline V1 AddInOrder(V1 a, V1 b) {
+#if defined(__AVX__)
+  double sum;
+  __asm__("vaddsd %2, %1, %0" : "=x"(sum) : "x"(a.v), "x"(b.v));
+  return {sum};
+#elif defined(__SSE2__) || defined(_M_X64)
+  __asm__("addsd %1, %0" : "+x"(a.v) : "x"(b.v));
+  return a;
+#else
+  return a + b;
+#endif
+}
+// The smaller and the larger operand as x86 computes them: the second
+// operand where they are unordered (or equal).
+inline V1 Min(V1 a, V1 b) { return {a.v < b.v ? a.v : b.v}; }
+inline V1 Max(V1 a, V1 b) { return {a.v > b.v ? a.v : b.v}; }
+// Lanes where a or b is NaN.
+inline M1 IsUnordered(V1 a, V1 b) { return {a.v != a.v || b.v != b.v}; }
+
 #if defined(ONDAVEL_HAVE_V2)
 
 struct M2 {
@@ -115,6 +152,64 @@ inline bool All(M2 a) { return _mm_movemask_pd(a.m) == 3; }
 inline V2 Select(M2 mask, V2 yes, V2 no) {
   return {_mm_or_pd(_mm_and_pd(mask.m, yes.v), _mm_andnot_pd(mask.m, no.v))};
 }
+
+// Complex-data helpers for the transform.  A "run" is consecutive complex
+// values interleaved (re, im, re, im, ...) across two vectors lo, hi.
+// Run -> separate re and im vectors, lane a taking run element rev(a)
+// (the bit reversal over the lane count; identity for two lanes).
+[[gnu::always_inline]] inline void DeinterleaveReversed(V2 lo, V2 hi, V2& re,
+                                                        V2& im) {
+  re = {_mm_unpacklo_pd(lo.v, hi.v)};
+  im = {_mm_unpackhi_pd(lo.v, hi.v)};
+}
+// Lane a takes element 2a of the pair lo, hi.
+[[gnu::always_inline]] inline V2 EvenElements(V2 lo, V2 hi) {
+  return {_mm_unpacklo_pd(lo.v, hi.v)};
+}
+// Separate re and im vectors -> run.
+[[gnu::always_inline]] inline void InterleaveComplex(V2 re, V2 im, V2& lo,
+                                                     V2& hi) {
+  lo = {_mm_unpacklo_pd(re.v, im.v)};
+  hi = {_mm_unpackhi_pd(re.v, im.v)};
+}
+// Square transpose: lane j of row i trades places with lane i of row j.
+[[gnu::always_inline]] inline void TransposeLanes(V2* rows) {
+  const __m128d a = rows[0].v;
+  rows[0] = {_mm_unpacklo_pd(a, rows[1].v)};
+  rows[1] = {_mm_unpackhi_pd(a, rows[1].v)};
+}
+
+inline void LoadComplexSplit(const double* p, V2& re, V2& im) {
+  const __m128d first = _mm_loadu_pd(p);
+  const __m128d second = _mm_loadu_pd(p + 2);
+  re = {_mm_unpacklo_pd(first, second)};
+  im = {_mm_unpackhi_pd(first, second)};
+}
+inline void LoadComplexSplitDescending(const double* p, V2& re, V2& im) {
+  const __m128d first = _mm_loadu_pd(p);
+  const __m128d second = _mm_loadu_pd(p + 2);
+  re = {_mm_unpacklo_pd(second, first)};
+  im = {_mm_unpackhi_pd(second, first)};
+}
+// Two doubles as one vector, and back.
+inline V2 MakeV2(double lane0, double lane1) {
+  return {_mm_set_pd(lane1, lane0)};
+}
+inline double Lane0(V2 a) { return _mm_cvtsd_f64(a.v); }
+inline double Lane1(V2 a) { return _mm_cvtsd_f64(_mm_unpackhi_pd(a.v, a.v)); }
+inline V2 AddInOrder(V2 a, V2 b) {
+#if defined(__AVX__)
+  __m128d sum;
+  __asm__("vaddpd %2, %1, %0" : "=x"(sum) : "x"(a.v), "x"(b.v));
+  return {sum};
+#else
+  __asm__("addpd %1, %0" : "+x"(a.v) : "x"(b.v));
+  return a;
+#endif
+}
+inline V2 Min(V2 a, V2 b) { return {_mm_min_pd(a.v, b.v)}; }
+inline V2 Max(V2 a, V2 b) { return {_mm_max_pd(a.v, b.v)}; }
+inline M2 IsUnordered(V2 a, V2 b) { return {_mm_cmpunord_pd(a.v, b.v)}; }
 
 #endif  // ONDAVEL_HAVE_V2
 
@@ -166,6 +261,61 @@ inline bool Any(M4 a) { return _mm256_movemask_pd(a.m) != 0; }
 inline bool All(M4 a) { return _mm256_movemask_pd(a.m) == 15; }
 inline V4 Select(M4 mask, V4 yes, V4 no) {
   return {_mm256_blendv_pd(no.v, yes.v, mask.m)};
+}
+
+[[gnu::always_inline]] inline void DeinterleaveReversed(V4 lo, V4 hi, V4& re,
+                                                        V4& im) {
+  // Per 128-bit half: (r0, r2 | r1, r3), which is the reversed order.
+  re = {_mm256_unpacklo_pd(lo.v, hi.v)};
+  im = {_mm256_unpackhi_pd(lo.v, hi.v)};
+}
+[[gnu::always_inline]] inline V4 EvenElements(V4 lo, V4 hi) {
+  return {_mm256_permute4x64_pd(_mm256_unpacklo_pd(lo.v, hi.v), 0xD8)};
+}
+[[gnu::always_inline]] inline void InterleaveComplex(V4 re, V4 im, V4& lo,
+                                                     V4& hi) {
+  const __m256d a = _mm256_unpacklo_pd(re.v, im.v);  // c0, c2
+  const __m256d b = _mm256_unpackhi_pd(re.v, im.v);  // c1, c3
+  lo = {_mm256_permute2f128_pd(a, b, 0x20)};
+  hi = {_mm256_permute2f128_pd(a, b, 0x31)};
+}
+[[gnu::always_inline]] inline void TransposeLanes(V4* rows) {
+  const __m256d t0 = _mm256_unpacklo_pd(rows[0].v, rows[1].v);
+  const __m256d t1 = _mm256_unpackhi_pd(rows[0].v, rows[1].v);
+  const __m256d t2 = _mm256_unpacklo_pd(rows[2].v, rows[3].v);
+  const __m256d t3 = _mm256_unpackhi_pd(rows[2].v, rows[3].v);
+  rows[0] = {_mm256_permute2f128_pd(t0, t2, 0x20)};
+  rows[1] = {_mm256_permute2f128_pd(t1, t3, 0x20)};
+  rows[2] = {_mm256_permute2f128_pd(t0, t2, 0x31)};
+  rows[3] = {_mm256_permute2f128_pd(t1, t3, 0x31)};
+}
+
+inline void LoadComplexSplit(const double* p, V4& re, V4& im) {
+  const __m256d first = _mm256_loadu_pd(p);
+  const __m256d second = _mm256_loadu_pd(p + 4);
+  // Per 128-bit half (v0, v2 | v1, v3); the permute restores the order.
+  re = {_mm256_permute4x64_pd(_mm256_unpacklo_pd(first, second), 0xD8)};
+  im = {_mm256_permute4x64_pd(_mm256_unpackhi_pd(first, second), 0xD8)};
+}
+inline void LoadComplexSplitDescending(const double* p, V4& re, V4& im) {
+  const __m256d first = _mm256_loadu_pd(p);
+  const __m256d second = _mm256_loadu_pd(p + 4);
+  re = {_mm256_permute4x64_pd(_mm256_unpacklo_pd(first, second), 0x27)};
+  im = {_mm256_permute4x64_pd(_mm256_unpackhi_pd(first, second), 0x27)};
+}
+inline V4 AddInOrder(V4 a, V4 b) {
+  __m256d sum;
+  __asm__("vaddpd %2, %1, %0" : "=x"(sum) : "x"(a.v), "x"(b.v));
+  return {sum};
+}
+inline V4 Min(V4 a, V4 b) { return {_mm256_min_pd(a.v, b.v)}; }
+inline V4 Max(V4 a, V4 b) { return {_mm256_max_pd(a.v, b.v)}; }
+inline M4 IsUnordered(V4 a, V4 b) {
+  return {_mm256_cmp_pd(a.v, b.v, _CMP_UNORD_Q)};
+}
+// Two half-width vectors as one: lo in the low lanes, hi in the high ones.
+inline V4 Combine(V2 lo, V2 hi) {
+  return {_mm256_insertf128_pd(_mm256_castpd128_pd256(lo.v), hi.v, 1)};
 }
 
 #endif  // ONDAVEL_HAVE_V4
@@ -220,8 +370,78 @@ inline V8 Select(M8 mask, V8 yes, V8 no) {
   return {_mm512_mask_blend_pd(mask.m, no.v, yes.v)};
 }
 
+[[gnu::always_inline]] inline void DeinterleaveReversed(V8 lo, V8 hi, V8& re,
+                                                        V8& im) {
+  // Element indices 2 rev3(a) (re) and 2 rev3(a) + 1 (im); 8+ is hi.
+  const __m512i reIndex = _mm512_setr_epi64(0, 8, 4, 12, 2, 10, 6, 14);
+  const __m512i imIndex = _mm512_setr_epi64(1, 9, 5, 13, 3, 11, 7, 15);
+  re = {_mm512_permutex2var_pd(lo.v, reIndex, hi.v)};
+  im = {_mm512_permutex2var_pd(lo.v, imIndex, hi.v)};
+}
+[[gnu::always_inline]] inline V8 EvenElements(V8 lo, V8 hi) {
+  const __m512i index = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
+  return {_mm512_permutex2var_pd(lo.v, index, hi.v)};
+}
+[[gnu::always_inline]] inline void InterleaveComplex(V8 re, V8 im, V8& lo,
+                                                     V8& hi) {
+  const __m512i loIndex = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
+  const __m512i hiIndex = _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15);
+  lo = {_mm512_permutex2var_pd(re.v, loIndex, im.v)};
+  hi = {_mm512_permutex2var_pd(re.v, hiIndex, im.v)};
+}
+[[gnu::always_inline]] inline void TransposeLanes(V8* rows) {
+  __m512d t[8];
+  for (int i = 0; i < 8; i += 2) {
+    t[i] = _mm512_unpacklo_pd(rows[i].v, rows[i + 1].v);
+    t[i + 1] = _mm512_unpackhi_pd(rows[i].v, rows[i + 1].v);
+  }
+  // 128-bit blocks: rows 0-3 and 4-7 swap the off-diagonal 2x2 blocks.
+  __m512d u[8];
+  for (int i = 0; i < 2; ++i) {
+    u[i] = _mm512_shuffle_f64x2(t[i], t[i + 2], 0x88);
+    u[i + 2] = _mm512_shuffle_f64x2(t[i], t[i + 2], 0xDD);
+    u[i + 4] = _mm512_shuffle_f64x2(t[i + 4], t[i + 6], 0x88);
+    u[i + 6] = _mm512_shuffle_f64x2(t[i + 4], t[i + 6], 0xDD);
+  }
+  for (int i = 0; i < 4; ++i) {
+    rows[i] = {_mm512_shuffle_f64x2(u[i], u[i + 4], 0x88)};
+    rows[i + 4] = {_mm512_shuffle_f64x2(u[i], u[i + 4], 0xDD)};
+  }
+}
+
+inline void LoadComplexSplit(const double* p, V8& re, V8& im) {
+  const __m512d first = _mm512_loadu_pd(p);
+  const __m512d second = _mm512_loadu_pd(p + 8);
+  const __m512i reIndex = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
+  const __m512i imIndex = _mm512_setr_epi64(1, 3, 5, 7, 9, 11, 13, 15);
+  re = {_mm512_permutex2var_pd(first, reIndex, second)};
+  im = {_mm512_permutex2var_pd(first, imIndex, second)};
+}
+inline void LoadComplexSplitDescending(const double* p, V8& re, V8& im) {
+  const __m512d first = _mm512_loadu_pd(p);
+  const __m512d second = _mm512_loadu_pd(p + 8);
+  const __m512i reIndex = _mm512_setr_epi64(14, 12, 10, 8, 6, 4, 2, 0);
+  const __m512i imIndex = _mm512_setr_epi64(15, 13, 11, 9, 7, 5, 3, 1);
+  re = {_mm512_permutex2var_pd(first, reIndex, second)};
+  im = {_mm512_permutex2var_pd(first, imIndex, second)};
+}
+inline V8 AddInOrder(V8 a, V8 b) {
+  __m512d sum;
+  __asm__("vaddpd %2, %1, %0" : "=v"(sum) : "v"(a.v), "v"(b.v));
+  return {sum};
+}
+inline V8 Min(V8 a, V8 b) { return {_mm512_min_pd(a.v, b.v)}; }
+inline V8 Max(V8 a, V8 b) { return {_mm512_max_pd(a.v, b.v)}; }
+inline M8 IsUnordered(V8 a, V8 b) {
+  return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_UNORD_Q)};
+}
+inline V8 Combine(V4 lo, V4 hi) {
+  return {_mm512_insertf64x4(_mm512_castpd256_pd512(lo.v), hi.v, 1)};
+}
+
 #endif  // ONDAVEL_HAVE_V8
 
+}  // namespace
 }  // namespace ondavel::simd
 
 #endif  // ONDAVEL_SRC_KERNELS_SIMD_VEC_H_

@@ -1,0 +1,278 @@
+// The vector arctangent: special operands give exactly std::atan2's bits,
+// the error stays below 1 ULP of the true angle (judged by long double
+// atan2l), and every path returns the same bits as the one-double version.
+//
+// Built twice: as atan2_test (a few million operand pairs, run by ctest)
+// and, with ONDAVEL_ATAN2_SWEEP, as atan2_error_sweep (tens of millions,
+// run by hand; prints the maximum error per operand range).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dispatch.h"
+#include "kernels/atan2_paths.h"
+#include "kernels/kernels.h"
+
+namespace ondavel {
+namespace {
+
+#if defined(ONDAVEL_ATAN2_SWEEP)
+constexpr size_t kPairsPerRange = 10'000'000;
+#elif defined(__SANITIZE_ADDRESS__)
+constexpr size_t kPairsPerRange = 30'000;
+#else
+constexpr size_t kPairsPerRange = 300'000;
+#endif
+// Odd, so every path also runs its one-double tail.
+constexpr size_t kChunk = 4093;
+
+using Limits = std::numeric_limits<double>;
+
+std::vector<Isa> SupportedPaths() {
+  std::vector<Isa> paths;
+  for (Isa isa : {Isa::kScalar, Isa::kSse2, Isa::kAvx2, Isa::kAvx512}) {
+    if (isa <= BestSupportedIsa()) paths.push_back(isa);
+  }
+  return paths;
+}
+
+std::string Hex(double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%a (0x%016llx)", v,
+                static_cast<unsigned long long>(std::bit_cast<uint64_t>(v)));
+  return text;
+}
+
+double Atan2One(double y, double x) {
+  return simd::Atan2(simd::V1{y}, simd::V1{x}).v;
+}
+
+// |got - atan2(y, x)| in units of the last place of the true value (subnormal
+// spacing below the normal range), with atan2l's 64-bit result as the truth.
+double UlpError(double got, double y, double x) {
+  const long double truth = atan2l(y, x);
+  int exponent = Limits::min_exponent;
+  if (truth != 0.0L) std::frexp(std::fabs(truth), &exponent);
+  const long double ulp = std::ldexp(
+      1.0L, std::max(exponent, Limits::min_exponent) - Limits::digits);
+  return static_cast<double>(std::fabs(static_cast<long double>(got) - truth) /
+                             ulp);
+}
+
+double QuietNan(uint64_t payload, bool negative) {
+  return std::bit_cast<double>(
+      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) | payload);
+}
+
+// Operands where atan2 has an exact rule, or whose result is a constant:
+// signed zeros, subnormals, the angle guard of the measures, the extremes,
+// infinities and NaN of both signs with payloads (one signalling).
+std::vector<double> SpecialOperands() {
+  const double magnitudes[] = {0.0,
+                               Limits::denorm_min(),
+                               3.0 * Limits::denorm_min(),
+                               Limits::min() / 3.0,
+                               Limits::min(),
+                               3.4e-38,
+                               std::nextafter(3.4e-38, 0.0),
+                               0.5,
+                               1.0,
+                               1.0 + Limits::epsilon(),
+                               0x1p600,
+                               Limits::max(),
+                               Limits::infinity()};
+  std::vector<double> values;
+  for (double m : magnitudes) {
+    values.push_back(m);
+    values.push_back(-m);
+  }
+  values.push_back(QuietNan(1, false));
+  values.push_back(QuietNan(2, true));
+  values.push_back(std::bit_cast<double>(uint64_t{0x7FF0000000000003u}));
+  return values;
+}
+
+TEST(Atan2, SpecialOperandsGiveStdAtan2Bits) {
+  const std::vector<double> special = SpecialOperands();
+  std::vector<double> ys, xs;
+  for (double y : special) {
+    for (double x : special) {
+      ys.push_back(y);
+      xs.push_back(x);
+    }
+  }
+  for (Isa isa : SupportedPaths()) {
+    std::vector<double> got(ys.size());
+    Atan2ArrayFor(isa)(ys.data(), xs.data(), got.data(), got.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      const double y = ys[i];
+      const double x = xs[i];
+      const double expected = std::atan2(y, x);
+      // Both operands finite, nonzero and of different magnitudes: a general
+      // angle, which only has to be faithful.
+      const bool exactRule = std::fabs(x) == std::fabs(y) || x == 0.0 ||
+                             y == 0.0 || !std::isfinite(x) || !std::isfinite(y);
+      if (exactRule) {
+        EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
+                  std::bit_cast<uint64_t>(expected))
+            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << ") = " << Hex(got[i]) << ", std::atan2 " << Hex(expected);
+      } else {
+        EXPECT_LT(UlpError(got[i], y, x), 1.0)
+            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << ") = " << Hex(got[i]);
+      }
+    }
+  }
+}
+
+// One operand range: fills y and x with a chunk of operand pairs.
+struct Range {
+  const char* name;
+  std::function<void(std::mt19937_64&, double&, double&)> draw;
+};
+
+double Signed(std::mt19937_64& rng, double v) { return (rng() & 1) ? -v : v; }
+
+double Uniform(std::mt19937_64& rng, double low, double high) {
+  return std::uniform_real_distribution<double>(low, high)(rng);
+}
+
+// Any finite double, subnormals included, every exponent equally likely.
+double AnyFinite(std::mt19937_64& rng) {
+  const uint64_t exponent = rng() % 0x7FF;
+  const uint64_t bits = (exponent << 52) | (rng() & 0x000FFFFFFFFFFFFFu);
+  return Signed(rng, std::bit_cast<double>(bits));
+}
+
+std::vector<Range> Ranges() {
+  return {
+      // Real and imaginary sums of a windowed transform's bins.
+      {"workload sums",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         y = Uniform(rng, -1.0, 1.0) * std::pow(10.0, Uniform(rng, -3.0, 6.0));
+         x = Uniform(rng, -1.0, 1.0) * std::pow(10.0, Uniform(rng, -3.0, 6.0));
+       }},
+      {"uniform angle",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         const double angle = Uniform(rng, -M_PI, M_PI);
+         const double scale =
+             std::ldexp(1.0, static_cast<int>(rng() % 61) - 30);
+         y = std::sin(angle) * scale;
+         x = std::cos(angle) * scale;
+       }},
+      // Just below 2^j, where an ULP is smallest relative to the angle.
+      {"angle just below 2^j",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         const double top = std::ldexp(1.0, static_cast<int>(rng() % 5) - 3);
+         const double angle =
+             top * (1.0 - std::ldexp(Uniform(rng, 0.0, 1.0),
+                                     -static_cast<int>(rng() % 30)));
+         const double scale =
+             std::ldexp(1.0, static_cast<int>(rng() % 61) - 30);
+         y = Signed(rng, std::sin(angle) * scale);
+         x = std::cos(angle) * scale;
+       }},
+      {"ratio near tan(pi/8)",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         x = Signed(rng, Uniform(rng, 0.5, 2.0));
+         const double delta = Signed(
+             rng,
+             std::ldexp(Uniform(rng, 0.0, 1.0), -static_cast<int>(rng() % 53)));
+         y = Signed(rng, std::fabs(x) * 0.41421356237309503 * (1.0 + delta));
+         if (rng() & 1) std::swap(x, y);
+       }},
+      {"near diagonals",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         x = Signed(rng, Uniform(rng, 0.5, 2.0));
+         const double delta = Signed(
+             rng,
+             std::ldexp(Uniform(rng, 0.0, 1.0), -static_cast<int>(rng() % 56)));
+         y = Signed(rng, std::fabs(x) * (1.0 + delta));
+       }},
+      {"near axes",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         x = Signed(rng, Uniform(rng, 0.5, 2.0));
+         y = Signed(rng, std::ldexp(Uniform(rng, 0.5, 1.0),
+                                    -static_cast<int>(rng() % 1100)));
+         if (rng() & 1) std::swap(x, y);
+       }},
+      {"mixed exponents",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         y = AnyFinite(rng);
+         x = AnyFinite(rng);
+       }},
+      {"tiny and subnormal angles",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         y = Signed(rng, Limits::denorm_min() *
+                             static_cast<double>(1 + rng() % 0xFFFFFFFFFFFFu));
+         x = Signed(rng, std::ldexp(Uniform(rng, 0.5, 1.0),
+                                    static_cast<int>(rng() % 60) - 30));
+       }},
+      {"both subnormal",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         y = Signed(rng, Limits::denorm_min() *
+                             static_cast<double>(rng() % 0x10000000000000u));
+         x = Signed(rng, Limits::denorm_min() *
+                             static_cast<double>(rng() % 0x10000000000000u));
+       }},
+      {"both huge",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         y = Signed(rng, Limits::max() * Uniform(rng, 0.0, 1.0));
+         x = Signed(rng, Limits::max() * Uniform(rng, 0.0, 1.0));
+       }},
+  };
+}
+
+TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
+  const std::vector<Isa> paths = SupportedPaths();
+  std::vector<double> y(kChunk), x(kChunk), expected(kChunk), got(kChunk);
+  uint64_t seed = 1;
+  for (const Range& range : Ranges()) {
+    std::mt19937_64 rng(seed++);
+    double maxError = 0.0;
+    double worstY = 0.0, worstX = 0.0;
+    size_t mismatches = 0;
+    for (size_t done = 0; done < kPairsPerRange; done += kChunk) {
+      for (size_t i = 0; i < kChunk; ++i) range.draw(rng, y[i], x[i]);
+      for (size_t i = 0; i < kChunk; ++i) expected[i] = Atan2One(y[i], x[i]);
+      for (Isa isa : paths) {
+        Atan2ArrayFor(isa)(y.data(), x.data(), got.data(), kChunk);
+        for (size_t i = 0; i < kChunk; ++i) {
+          if (std::bit_cast<uint64_t>(got[i]) !=
+                  std::bit_cast<uint64_t>(expected[i]) &&
+              mismatches++ < 5) {
+            ADD_FAILURE() << KernelsFor(isa).name << " atan2(" << Hex(y[i])
+                          << ", " << Hex(x[i]) << ") = " << Hex(got[i])
+                          << ", one double gives " << Hex(expected[i]);
+          }
+        }
+      }
+      for (size_t i = 0; i < kChunk; ++i) {
+        const double error = UlpError(expected[i], y[i], x[i]);
+        if (!(error <= maxError)) {
+          maxError = error;
+          worstY = y[i];
+          worstX = x[i];
+        }
+      }
+    }
+    std::printf("%-28s max error %.4f ULP at atan2(%a, %a)\n", range.name,
+                maxError, worstY, worstX);
+    EXPECT_LT(maxError, 1.0) << range.name << ": atan2(" << Hex(worstY) << ", "
+                             << Hex(worstX) << ")";
+    EXPECT_EQ(mismatches, 0u) << range.name;
+  }
+}
+
+}  // namespace
+}  // namespace ondavel
