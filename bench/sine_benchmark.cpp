@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "constants.h"
+#include "dispatch.h"
 #include "kernels/fast_sine.h"
+#include "kernels/fast_sine_paths.h"
+#include "kernels/kernels.h"
 
 namespace {
 
@@ -91,8 +94,31 @@ void BM_LatencyPassArguments(benchmark::State& state) {
                           static_cast<int64_t>(args.size()));
 }
 
+// FastSineV over the pass arguments on one path, vectors of its width: ns
+// per sine, to set against the scalar calls above.
+template <ondavel::Isa kIsa>
+void BM_ThroughputPassArgumentsInLanes(benchmark::State& state) {
+  if (kIsa > ondavel::BestSupportedIsa()) {
+    state.SkipWithError("path not supported here");
+    return;
+  }
+  const std::vector<double> args = PassArguments();
+  std::vector<double> out(args.size());
+  const ondavel::SineArray sines = ondavel::FastSineArrayFor(kIsa);
+  for (auto _ : state) {
+    sines(args.data(), out.data(), args.size());
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<int64_t>(args.size()));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kScalar>);
+BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kSse2>);
+BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kAvx2>);
+BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kAvx512>);
 BENCHMARK(BM_ThroughputPassArguments<ondavel::FastSine>);
 BENCHMARK(BM_ThroughputPassArguments<LibrarySine>);
 BENCHMARK(BM_ThroughputUniform<ondavel::FastSine>);

@@ -171,8 +171,7 @@ std::vector<Isa> AllPaths() {
   return paths;
 }
 
-// Runs `args` through every path's FastSineV and expects FastSine's bits;
-// also returns the first path's results for further checks.
+// Runs `args` through every path's FastSineV and expects FastSine's bits.
 void ExpectLanesMatchFastSine(const std::vector<double>& args,
                               const std::string& what) {
   for (Isa isa : AllPaths()) {
@@ -263,9 +262,17 @@ TEST(FastSineVTest, SpecialLanesMatchFastSine) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<double> specials = {
-      0.0, -0.0, std::numeric_limits<double>::denorm_min(),
-      -std::numeric_limits<double>::min(), std::nextafter(kPi, 4.0), -4.0,
-      1e22, inf, -inf, nan, -nan};
+      0.0,
+      -0.0,
+      std::numeric_limits<double>::denorm_min(),
+      -std::numeric_limits<double>::min(),
+      std::nextafter(kPi, 4.0),
+      -4.0,
+      1e22,
+      inf,
+      -inf,
+      nan,
+      -nan};
   std::vector<double> args;
   for (const double special : specials) {
     for (int slot = 0; slot < 8; ++slot) {

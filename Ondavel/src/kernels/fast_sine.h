@@ -163,8 +163,7 @@ inline TwoPart<T> CosineParts(T r, T lo) {
   const T poly = (c(kC6) + z * c(kC8)) +
                  z2 * ((c(kC10) + z * c(kC12)) + z2 * (c(kC14) + z * c(kC16)));
   // cos(r + lo) = cos(r) - lo sin(r); lo r^7 / 5040 is far below an ulp.
-  const T shift =
-      lo * (r - (z * r) * (c(1.0 / 6.0) - z * c(1.0 / 120.0)));
+  const T shift = lo * (r - (z * r) * (c(1.0 / 6.0) - z * c(1.0 / 120.0)));
   const T rest = (c(kC4Hi) * quarticRest - c(0.5) * squareRest) +
                  (z2 * (c(kC4Lo) + z * poly) - shift);
   return {head, (error2 + error4) + rest};
@@ -210,7 +209,7 @@ inline double FastSine(double x) {
 // argument each needs) and keeps its branch's value; lanes out of range go
 // to std::sin one by one.
 template <class V>
-inline V FastSineV(V x) {
+[[gnu::always_inline, gnu::flatten]] inline V FastSineV(V x) {
   namespace fs = fast_sine_internal;
   const V signBit = V::Set1(-0.0);
   const V a = simd::Abs(x);
@@ -223,8 +222,8 @@ inline V FastSineV(V x) {
   const fs::TwoPart<V> s = fs::SineParts(r);
   const V fromSine = simd::Select(nearZero, s.head + s.tail,
                                   s.head + (s.tail + fs::PiLowShift(r)));
-  const fs::TwoPart<V> c = fs::CosineParts(V::Set1(fs::kHalfPiHi) - a,
-                                           V::Set1(fs::kHalfPiLo));
+  const fs::TwoPart<V> c =
+      fs::CosineParts(V::Set1(fs::kHalfPiHi) - a, V::Set1(fs::kHalfPiLo));
   const V y = simd::Select(nearHalfPi, c.head + c.tail, fromSine);
   V result =
       simd::OrBits(simd::AndNotBits(signBit, y), simd::AndBits(signBit, x));

@@ -56,15 +56,122 @@ inline size_t SmallerOf(size_t a, size_t b) { return a < b ? a : b; }
 
 // Keeps a computed value alive when nothing reads it (a sine whose twiddle
 // a pass never steps with still counts as evaluated).
-inline void KeepEvaluated(double x) { __asm__ volatile("" : : "x"(x)); }
+template <class V>
+inline void KeepEvaluated(V x) {
+  __asm__ volatile("" : : "x"(x.v));
+}
 
-// PassTwiddleOf with FastSine, which returns std::sin's double for every
-// argument a pass uses (fast_sine_test), so the steps are the reference's.
-[[gnu::always_inline, gnu::flatten]] inline PassTwiddle FastPassTwiddleOf(
-    size_t groupLength, double sign) {
-  const double theta = (kTwoPi / static_cast<double>(groupLength)) * sign;
-  const double alpha = FastSine(0.5 * theta);
-  return {(alpha * alpha) * -2.0, FastSine(theta)};
+// Room for the steps of every pass (lengths up to 2^29), padded to whole
+// vectors of sines.
+constexpr int kMaxPasses = 32;
+constexpr int kPassSlots = kMaxPasses + 8;
+
+// The pass angles before the sign, 2 pi / 2^(b+1) for pass b, divided as
+// the reference divides (by a power of two, so exactly).  Only constants:
+// the sines are evaluated on every call.
+struct PassAngles {
+  alignas(64) double angle[kPassSlots];
+};
+constexpr PassAngles MakePassAngles() {
+  PassAngles t{};
+  for (int b = 0; b < kPassSlots; ++b) {
+    t.angle[b] = kTwoPi / static_cast<double>(uint64_t{2} << b);
+  }
+  return t;
+}
+inline constexpr PassAngles kPassAngles = MakePassAngles();
+
+// For lengths whose 2 log2 N sines fit one vector of L lanes: lane j < L/2
+// holds pass j's theta, lane L/2 + j its half, formed as theta times a
+// factor of 1 or 0.5 (the reference's 0.5 * theta, the same double).
+template <int kLanes>
+struct PackedPassAngles {
+  alignas(64) double angle[kLanes];
+  alignas(64) double factor[kLanes];
+};
+template <int kLanes>
+constexpr PackedPassAngles<kLanes> MakePackedPassAngles() {
+  PackedPassAngles<kLanes> t{};
+  for (int j = 0; j < kLanes; ++j) {
+    t.angle[j] = kPassAngles.angle[j % (kLanes / 2)];
+    t.factor[j] = j < kLanes / 2 ? 1.0 : 0.5;
+  }
+  return t;
+}
+template <int kLanes>
+inline constexpr PackedPassAngles<kLanes> kPackedPassAngles =
+    MakePackedPassAngles<kLanes>();
+
+// The steps of the passes b = 0 .. bits - 1 for bits <= L/2, from one
+// vector of L sines: theta and theta / 2 of every pass side by side.
+template <class VP>
+[[gnu::always_inline]] inline void PackedPassSteps(int bits, double sign,
+                                                   double* wpr, double* wpi) {
+  constexpr int kLanes = VP::kLanes;
+  const PackedPassAngles<kLanes>& packed = kPackedPassAngles<kLanes>;
+  const VP theta =
+      (VP::Load(packed.angle) * VP::Set1(sign)) * VP::Load(packed.factor);
+  const VP sines = FastSineV(theta);
+  KeepEvaluated(sines);
+  alignas(64) double sine[kLanes];
+  alignas(64) double twiceSquare[kLanes];
+  sines.Store(sine);
+  ((sines * sines) * VP::Set1(-2.0)).Store(twiceSquare);
+  for (int b = 0; b < bits; ++b) {
+    wpr[b] = twiceSquare[kLanes / 2 + b];
+    wpi[b] = sine[b];
+  }
+}
+
+// The recurrence steps of the passes b = 0 .. bits - 1, PassTwiddleOf's
+// arithmetic with FastSineV (FastSine's double in every lane, which is
+// std::sin's for every pass argument: fast_sine_test).  All 2 bits sines
+// go into as few vectors of VS as possible, evaluated side by side: both
+// sines of every pass in one vector for bits <= L/2 (a half-width one when
+// that suffices: wide lanes cost issue slots even when idle), else vectors
+// of thetas and vectors of halves.  wpr and wpi have kPassSlots entries;
+// pass 0's pair is never stepped with but is evaluated all the same.
+template <class VS>
+[[gnu::always_inline]] inline void EvaluatePassSteps(int bits, double sign,
+                                                     double* wpr, double* wpi) {
+  constexpr int kLanes = VS::kLanes;
+  if constexpr (kLanes < 4) {
+    // Two lanes that both run both kernels lose to the branches of scalar
+    // calls, which the processor predicts perfectly here.
+    for (int b = bits - 1; b >= 0; --b) {
+      const double theta = kPassAngles.angle[b] * sign;
+      const double alpha = FastSine(0.5 * theta);
+      wpr[b] = (alpha * alpha) * -2.0;
+      wpi[b] = FastSine(theta);
+      KeepEvaluated(simd::V1{wpr[b]});
+      KeepEvaluated(simd::V1{wpi[b]});
+    }
+  } else {
+#if defined(ONDAVEL_HAVE_V4)
+    if constexpr (kLanes >= 8) {
+      if (bits <= 2) {
+        PackedPassSteps<simd::V4>(bits, sign, wpr, wpi);
+        return;
+      }
+    }
+#endif
+    if (bits <= kLanes / 2) {
+      PackedPassSteps<VS>(bits, sign, wpr, wpi);
+      return;
+    }
+    const VS signs = VS::Set1(sign);
+    const VS half = VS::Set1(0.5);
+    const VS minusTwo = VS::Set1(-2.0);
+    for (int b = 0; b < bits; b += kLanes) {
+      const VS theta = VS::Load(kPassAngles.angle + b) * signs;
+      const VS sines = FastSineV(theta);
+      const VS alpha = FastSineV(half * theta);
+      KeepEvaluated(sines);
+      KeepEvaluated(alpha);
+      sines.Store(wpi + b);
+      ((alpha * alpha) * minusTwo).Store(wpr + b);
+    }
+  }
 }
 
 inline uint32_t ReverseLowBits(uint32_t x, int bits) {
@@ -143,14 +250,14 @@ class CheckpointWalker {
 
   // Chains of the passes b0 + 1 .. b0 + T (T = 1 or 2) whose cursors start
   // at multiples of `stride` = 2^b0.
-  CheckpointGroup* Add(const PassTwiddle* steps, int b0, int passes,
+  CheckpointGroup* Add(const double* wpr, const double* wpi, int b0, int passes,
                        size_t stride) {
     CheckpointGroup& g = groups_[count_++];
     double pr[2] = {0.0, 0.0};
     double pi[2] = {0.0, 0.0};
     for (int t = 1; t <= passes; ++t) {
-      pr[t - 1] = steps[b0 + t].wpr;
-      pi[t - 1] = steps[b0 + t].wpi;
+      pr[t - 1] = wpr[b0 + t];
+      pi[t - 1] = wpi[b0 + t];
     }
     g.wr = simd::V2::Set1(1.0);
     g.wi = simd::V2::Set1(0.0);
@@ -208,8 +315,9 @@ class CheckpointWalker {
   size_t longest_ = 0;
 };
 
-// The transform for one vector type V and N >= L*L.
-template <class V>
+// The transform for one vector type V and N >= L*L; the pass sines in
+// lanes of VS, the widest vector of the instruction set.
+template <class V, class VS>
 class LaneTransform {
  public:
   static constexpr int kLanes = V::kLanes;
@@ -226,17 +334,11 @@ class LaneTransform {
         blocksPerRow_(rowLength_ / kLanes) {}
 
   void Run() {
-    // The last pass's chain is the longest serial work: its sines first.
-    for (int b = bits_ - 1; b >= 0; --b) {
-      steps_[b] = FastPassTwiddleOf(size_t{2} << b, job_.sign);
-    }
-    // The pass H = 1 only ever uses w(0) = 1.
-    KeepEvaluated(steps_[0].wpr);
-    KeepEvaluated(steps_[0].wpi);
+    EvaluatePassSteps<VS>(bits_, job_.sign, wpr_, wpi_);
 
     PlanMiddleSweeps();
     // The last sweep's chains: passes 2R .. N/2, checkpoints at c * R.
-    lastGroup_ = kLaneBits > 1 ? walker_.Add(steps_, bits_ - kLaneBits,
+    lastGroup_ = kLaneBits > 1 ? walker_.Add(wpr_, wpi_, bits_ - kLaneBits,
                                              kLaneBits - 1, rowLength_)
                                : nullptr;
     // Blocks the sweeps before the last one touch; the walks should be done
@@ -300,9 +402,10 @@ class LaneTransform {
       sweep.shift = shift;
       sweep.passes = sizes[i];
       const int firstPass = kLaneBits + shift;  // b of H = L * 2^s
-      sweep.group = sizes[i] > 1 ? walker_.Add(steps_, firstPass, sizes[i] - 1,
-                                               size_t{1} << firstPass)
-                                 : nullptr;
+      sweep.group = sizes[i] > 1
+                        ? walker_.Add(wpr_, wpi_, firstPass, sizes[i] - 1,
+                                      size_t{1} << firstPass)
+                        : nullptr;
       shift += sizes[i];
     }
     sweepCount_ = count;
@@ -316,8 +419,8 @@ class LaneTransform {
       const int half = 1 << t;
       simd::V1 wr = simd::V1::Set1(1.0);
       simd::V1 wi = simd::V1::Set1(0.0);
-      const simd::V1 pr = simd::V1::Set1(steps_[t].wpr);
-      const simd::V1 pi = simd::V1::Set1(steps_[t].wpi);
+      const simd::V1 pr = simd::V1::Set1(wpr_[t]);
+      const simd::V1 pi = simd::V1::Set1(wpi_[t]);
       for (int q = 0; q < half; ++q) {
         smallRe[half - 1 + q] = V::Set1(wr.v);
         smallIm[half - 1 + q] = V::Set1(wi.v);
@@ -392,8 +495,8 @@ class LaneTransform {
     for (int t = 0; t < kPasses; ++t) {
       for (int c = 0; c < (1 << t); ++c) {
         const int lane = (1 << t) - 1 + c;
-        stepRe[lane] = steps_[firstPass + t].wpr;
-        stepIm[lane] = steps_[firstPass + t].wpi;
+        stepRe[lane] = wpr_[firstPass + t];
+        stepIm[lane] = wpi_[firstPass + t];
         if (c > 0) sweep.group->Checkpoint(t, c, initRe[lane], initIm[lane]);
       }
     }
@@ -461,8 +564,8 @@ class LaneTransform {
     for (int t = 0; t < kLaneBits; ++t) {
       for (int c = 0; c < (1 << t); ++c) {
         const int lane = (1 << t) - 1 + c;
-        stepRe[lane] = steps_[firstPass + t].wpr;
-        stepIm[lane] = steps_[firstPass + t].wpi;
+        stepRe[lane] = wpr_[firstPass + t];
+        stepIm[lane] = wpi_[firstPass + t];
         if (c > 0) lastGroup_->Checkpoint(t, c, initRe[lane], initIm[lane]);
       }
     }
@@ -519,7 +622,9 @@ class LaneTransform {
   const int bits_;
   const size_t rowLength_;     // R = N / L
   const size_t blocksPerRow_;  // N / L^2
-  PassTwiddle steps_[32];
+  // The recurrence steps of pass b: cos(theta) - 1 and sin(theta).
+  alignas(64) double wpr_[kPassSlots];
+  alignas(64) double wpi_[kPassSlots];
   CheckpointWalker walker_;
   Sweep sweeps_[16];
   int sweepCount_ = 0;
@@ -532,16 +637,12 @@ class LaneTransform {
 // passes (N - 1 values) come from their chains walked side by side.
 constexpr int kMaxSmallBits = 4;
 
-template <int kBits>
+template <int kBits, class VS>
 [[gnu::always_inline]] inline void SmallTransform(const TransformJob& job) {
   constexpr int kN = 1 << kBits;
-  PassTwiddle steps[kBits];
-#pragma GCC unroll 16
-  for (int b = kBits - 1; b >= 0; --b) {
-    steps[b] = FastPassTwiddleOf(size_t{2} << b, job.sign);
-  }
-  KeepEvaluated(steps[0].wpr);
-  KeepEvaluated(steps[0].wpi);
+  alignas(64) double wpr[kPassSlots];
+  alignas(64) double wpi[kPassSlots];
+  EvaluatePassSteps<VS>(kBits, job.sign, wpr, wpi);
 
   // Twiddle q of pass b at index 2^b - 1 + q.
   double twr[kN];
@@ -563,7 +664,7 @@ template <int kBits>
       if (q + 1 < (1 << b)) {
         simd::V1 r{wr[b]};
         simd::V1 i{wi[b]};
-        Step(r, i, simd::V1{steps[b].wpr}, simd::V1{steps[b].wpi});
+        Step(r, i, simd::V1{wpr[b]}, simd::V1{wpi[b]});
         wr[b] = r.v;
         wi[b] = i.v;
       }
@@ -636,13 +737,13 @@ void TransformSimd(const TransformJob& job) {
   if (n <= (1 << transform_simd::kMaxSmallBits)) {
     switch (n) {
       case 4:
-        transform_simd::SmallTransform<2>(job);
+        transform_simd::SmallTransform<2, V>(job);
         return;
       case 8:
-        transform_simd::SmallTransform<3>(job);
+        transform_simd::SmallTransform<3, V>(job);
         return;
       case 16:
-        transform_simd::SmallTransform<4>(job);
+        transform_simd::SmallTransform<4, V>(job);
         return;
       default:
         TransformScalar(job);
@@ -652,7 +753,7 @@ void TransformSimd(const TransformJob& job) {
 #if defined(ONDAVEL_HAVE_V8)
   if constexpr (V::kLanes >= 8) {
     if (n >= 64) {
-      transform_simd::LaneTransform<simd::V8>(job).Run();
+      transform_simd::LaneTransform<simd::V8, V>(job).Run();
       return;
     }
   }
@@ -660,13 +761,13 @@ void TransformSimd(const TransformJob& job) {
 #if defined(ONDAVEL_HAVE_V4)
   if constexpr (V::kLanes >= 4) {
     if (n >= 16) {
-      transform_simd::LaneTransform<simd::V4>(job).Run();
+      transform_simd::LaneTransform<simd::V4, V>(job).Run();
       return;
     }
   }
 #endif
   if (n >= 4) {
-    transform_simd::LaneTransform<simd::V2>(job).Run();
+    transform_simd::LaneTransform<simd::V2, V>(job).Run();
     return;
   }
   TransformScalar(job);

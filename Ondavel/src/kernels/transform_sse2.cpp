@@ -1,6 +1,6 @@
 // The transform compiled for one instruction set; see transform_simd.h.
-#include "kernels/isa_kernels.h"
 #include "kernels/fast_sine_paths.h"
+#include "kernels/isa_kernels.h"
 #include "kernels/transform_simd.h"
 
 namespace ondavel {
