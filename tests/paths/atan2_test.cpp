@@ -225,6 +225,18 @@ std::vector<Range> Ranges() {
          x = Signed(rng, Limits::denorm_min() *
                              static_cast<double>(rng() % 0x10000000000000u));
        }},
+      // Where vectors leave the unscaled fast path: |x|, |y| near 2^500,
+      // the larger near 2^-500, ratios near 2^-300.
+      {"fast-path edges",
+       [](std::mt19937_64& rng, double& y, double& x) {
+         const int exponents[] = {500, -500, -800};
+         const int e = exponents[rng() % 3];
+         x = Signed(rng,
+                    std::ldexp(Uniform(rng, 0.5, 2.0), e < -500 ? -500 : e));
+         y = Signed(rng,
+                    std::ldexp(Uniform(rng, 0.5, 2.0), e < -500 ? -800 : e));
+         if (rng() & 1) std::swap(x, y);
+       }},
       {"both huge",
        [](std::mt19937_64& rng, double& y, double& x) {
          y = Signed(rng, Limits::max() * Uniform(rng, 0.0, 1.0));

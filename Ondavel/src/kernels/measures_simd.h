@@ -71,7 +71,7 @@ Sums<V> SumsFrom(const double* spectrum, size_t k, size_t length) {
 
 // GuardedAngle with Atan2.
 template <class V>
-V Angle(V im, V re) {
+[[gnu::always_inline]] inline V Angle(V im, V re) {
   return Select(Abs(re) < V::Set1(kAngleGuard), V::Zero(), simd::Atan2(im, re));
 }
 
