@@ -3,6 +3,7 @@
 # rounds interleaved, and prints each path's median figure per window length
 # with its ratio to the scalar path.
 #   bench/pellarin_paths.sh [rounds]      (default 3)
+#   PATHS="scalar avx512" bench/pellarin_paths.sh 5   (a subset; scalar first)
 # Uses build/release (built here if needed).  The library picks its path from
 # ONDAVEL_ISA; Pellarin itself takes no configuration.
 set -euo pipefail
@@ -10,7 +11,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 rounds="${1:-3}"
 (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target Pellarin >/dev/null)
 pellarin="$root/build/release/bin/Pellarin"
-paths=(scalar sse2 avx2 avx512)
+read -r -a paths <<<"${PATHS:-scalar sse2 avx2 avx512}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

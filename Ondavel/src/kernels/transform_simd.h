@@ -206,10 +206,13 @@ inline void Butterfly(V& topRe, V& topIm, V& botRe, V& botIm, V wr, V wi) {
 // kPasses fused passes over 2^kPasses values x[c]: pass t pairs c and
 // c + 2^t.  The twiddle of pass t for the pairs with c mod 2^t = j is
 // twiddle(2^t - 1 + j), the "cursor lane" numbering used everywhere here.
+// Fully unrolled, so re and im stay in registers.
 template <int kPasses, class V, class Twiddle>
-inline void FusedPasses(V* re, V* im, Twiddle twiddle) {
+[[gnu::always_inline]] inline void FusedPasses(V* re, V* im, Twiddle twiddle) {
+#pragma GCC unroll 8
   for (int t = 0; t < kPasses; ++t) {
     const int half = 1 << t;
+#pragma GCC unroll 16
     for (int c = 0; c < (1 << kPasses); ++c) {
       if ((c & half) != 0) continue;
       V wr;
