@@ -345,9 +345,10 @@ class LaneTransform {
                                              kLaneBits - 1, rowLength_)
                                : nullptr;
     // Blocks the sweeps before the last one touch; the walks should be done
-    // after about three quarters of them.
+    // after about three quarters of them.  The rate is in 1/256 steps, so
+    // the walk spreads evenly even when it is shorter than the sweeps.
     const size_t blocks = (n_ / kLanes) * (1 + sweepCount_);
-    walkPerBlock_ = (4 * walker_.Longest() + 3 * blocks - 1) / (3 * blocks);
+    walkRate_ = (4 * 256 * walker_.Longest() + 3 * blocks - 1) / (3 * blocks);
 
     Gather();
     for (int s = 0; s < sweepCount_; ++s) {
@@ -375,6 +376,13 @@ class LaneTransform {
     int passes;  // 1 .. 3
     CheckpointGroup* group;
   };
+
+  // The checkpoint steps due after a unit of `blocks` blocks.
+  void WalkFor(size_t blocks) {
+    walkCredit_ += walkRate_ * blocks;
+    walker_.Advance(walkCredit_ >> 8);
+    walkCredit_ &= 255;
+  }
 
   double* BlockAt(size_t k, size_t u) const {
     return data_ + 2 * (k * rowLength_ + u * kLanes);
@@ -474,7 +482,7 @@ class LaneTransform {
         re[k].Store(out);
         im[k].Store(out + kLanes);
       }
-      walker_.Advance(walkPerBlock_ * kLanes);
+      WalkFor(kLanes);
     }
   }
 
@@ -511,7 +519,6 @@ class LaneTransform {
     }
 
     const size_t groupSpan = span * kValues;
-    const size_t walkPerUnit = walkPerBlock_ * kValues;
     alignas(64) double twRe[kCursorVectors * kLanes];
     alignas(64) double twIm[kCursorVectors * kLanes];
     for (size_t g = 0; g < blocksPerRow_; g += groupSpan) {
@@ -545,7 +552,7 @@ class LaneTransform {
             re[c].Store(b);
             im[c].Store(b + kLanes);
           }
-          walker_.Advance(walkPerUnit);
+          WalkFor(kValues);
         }
       }
     }
@@ -632,7 +639,8 @@ class LaneTransform {
   Sweep sweeps_[16];
   int sweepCount_ = 0;
   CheckpointGroup* lastGroup_ = nullptr;
-  size_t walkPerBlock_ = 0;
+  size_t walkRate_ = 0;    // checkpoint steps per block, times 256
+  size_t walkCredit_ = 0;  // steps owed, times 256
 };
 
 // Lengths 4 .. 2^kMaxSmallBits: the whole transform in straight-line code
