@@ -456,12 +456,15 @@ class LaneTransform {
                                    im[k]);
       }
       if (window != nullptr) {
-        V w[kLanes];
+        V rowLo[kLanes];
+        V rowHi[kLanes];
         for (int a = 0; a < kLanes; ++a) {
           const double* r = window + a * rowStride + 2 * kLanes * u;
-          w[a] = simd::EvenElements(V::Load(r), V::Load(r + kLanes));
+          rowLo[a] = V::Load(r);
+          rowHi[a] = V::Load(r + kLanes);
         }
-        simd::TransposeLanes(w);
+        V w[kLanes];
+        simd::TransposeEvenElements(rowLo, rowHi, w);
         for (int k = 0; k < kLanes; ++k) {
           re[k] = w[k] * re[k];
           im[k] = w[k] * im[k];

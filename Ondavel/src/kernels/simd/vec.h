@@ -162,10 +162,6 @@ inline V2 Select(M2 mask, V2 yes, V2 no) {
   re = {_mm_unpacklo_pd(lo.v, hi.v)};
   im = {_mm_unpackhi_pd(lo.v, hi.v)};
 }
-// Lane a takes element 2a of the pair lo, hi.
-[[gnu::always_inline]] inline V2 EvenElements(V2 lo, V2 hi) {
-  return {_mm_unpacklo_pd(lo.v, hi.v)};
-}
 // Separate re and im vectors -> run.
 [[gnu::always_inline]] inline void InterleaveComplex(V2 re, V2 im, V2& lo,
                                                      V2& hi) {
@@ -177,6 +173,15 @@ inline V2 Select(M2 mask, V2 yes, V2 no) {
   const __m128d a = rows[0].v;
   rows[0] = {_mm_unpacklo_pd(a, rows[1].v)};
   rows[1] = {_mm_unpackhi_pd(a, rows[1].v)};
+}
+// columns[k] lane a = element 2k of row a, the row being the pair
+// rowsLo[a], rowsHi[a] (the even elements, then TransposeLanes, in fewer
+// shuffles).
+[[gnu::always_inline]] inline void TransposeEvenElements(const V2* rowsLo,
+                                                         const V2* rowsHi,
+                                                         V2* columns) {
+  columns[0] = {_mm_unpacklo_pd(rowsLo[0].v, rowsLo[1].v)};
+  columns[1] = {_mm_unpacklo_pd(rowsHi[0].v, rowsHi[1].v)};
 }
 
 inline void LoadComplexSplit(const double* p, V2& re, V2& im) {
@@ -269,9 +274,6 @@ inline V4 Select(M4 mask, V4 yes, V4 no) {
   re = {_mm256_unpacklo_pd(lo.v, hi.v)};
   im = {_mm256_unpackhi_pd(lo.v, hi.v)};
 }
-[[gnu::always_inline]] inline V4 EvenElements(V4 lo, V4 hi) {
-  return {_mm256_permute4x64_pd(_mm256_unpacklo_pd(lo.v, hi.v), 0xD8)};
-}
 [[gnu::always_inline]] inline void InterleaveComplex(V4 re, V4 im, V4& lo,
                                                      V4& hi) {
   const __m256d a = _mm256_unpacklo_pd(re.v, im.v);  // c0, c2
@@ -288,6 +290,19 @@ inline V4 Select(M4 mask, V4 yes, V4 no) {
   rows[1] = {_mm256_permute2f128_pd(t1, t3, 0x20)};
   rows[2] = {_mm256_permute2f128_pd(t0, t2, 0x31)};
   rows[3] = {_mm256_permute2f128_pd(t1, t3, 0x31)};
+}
+[[gnu::always_inline]] inline void TransposeEvenElements(const V4* rowsLo,
+                                                         const V4* rowsHi,
+                                                         V4* columns) {
+  // Per 128-bit half: element 2k of rows a and a + 1 side by side.
+  const __m256d lo01 = _mm256_unpacklo_pd(rowsLo[0].v, rowsLo[1].v);
+  const __m256d lo23 = _mm256_unpacklo_pd(rowsLo[2].v, rowsLo[3].v);
+  const __m256d hi01 = _mm256_unpacklo_pd(rowsHi[0].v, rowsHi[1].v);
+  const __m256d hi23 = _mm256_unpacklo_pd(rowsHi[2].v, rowsHi[3].v);
+  columns[0] = {_mm256_permute2f128_pd(lo01, lo23, 0x20)};
+  columns[1] = {_mm256_permute2f128_pd(lo01, lo23, 0x31)};
+  columns[2] = {_mm256_permute2f128_pd(hi01, hi23, 0x20)};
+  columns[3] = {_mm256_permute2f128_pd(hi01, hi23, 0x31)};
 }
 
 inline void LoadComplexSplit(const double* p, V4& re, V4& im) {
@@ -378,10 +393,6 @@ inline V8 Select(M8 mask, V8 yes, V8 no) {
   re = {_mm512_permutex2var_pd(lo.v, reIndex, hi.v)};
   im = {_mm512_permutex2var_pd(lo.v, imIndex, hi.v)};
 }
-[[gnu::always_inline]] inline V8 EvenElements(V8 lo, V8 hi) {
-  const __m512i index = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
-  return {_mm512_permutex2var_pd(lo.v, index, hi.v)};
-}
 [[gnu::always_inline]] inline void InterleaveComplex(V8 re, V8 im, V8& lo,
                                                      V8& hi) {
   const __m512i loIndex = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
@@ -406,6 +417,32 @@ inline V8 Select(M8 mask, V8 yes, V8 no) {
   for (int i = 0; i < 4; ++i) {
     rows[i] = {_mm512_shuffle_f64x2(u[i], u[i + 4], 0x88)};
     rows[i + 4] = {_mm512_shuffle_f64x2(u[i], u[i + 4], 0xDD)};
+  }
+}
+[[gnu::always_inline]] inline void TransposeEvenElements(const V8* rowsLo,
+                                                         const V8* rowsHi,
+                                                         V8* columns) {
+  // p[j]: per 128-bit block k, element 2k of rows 2j and 2j + 1 (k = 0..3
+  // from rowsLo, 4..7 from rowsHi).
+  __m512d pLo[4];
+  __m512d pHi[4];
+  for (int j = 0; j < 4; ++j) {
+    pLo[j] = _mm512_unpacklo_pd(rowsLo[2 * j].v, rowsLo[2 * j + 1].v);
+    pHi[j] = _mm512_unpacklo_pd(rowsHi[2 * j].v, rowsHi[2 * j + 1].v);
+  }
+  // q: rows 4i .. 4i + 3 of columns 2c, 2c + 1 (256-bit halves).
+  const __m512i even = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
+  const __m512i odd = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+  __m512d q[2][4];
+  for (int i = 0; i < 2; ++i) {
+    q[i][0] = _mm512_permutex2var_pd(pLo[2 * i], even, pLo[2 * i + 1]);
+    q[i][1] = _mm512_permutex2var_pd(pLo[2 * i], odd, pLo[2 * i + 1]);
+    q[i][2] = _mm512_permutex2var_pd(pHi[2 * i], even, pHi[2 * i + 1]);
+    q[i][3] = _mm512_permutex2var_pd(pHi[2 * i], odd, pHi[2 * i + 1]);
+  }
+  for (int c = 0; c < 4; ++c) {
+    columns[2 * c] = {_mm512_shuffle_f64x2(q[0][c], q[1][c], 0x44)};
+    columns[2 * c + 1] = {_mm512_shuffle_f64x2(q[0][c], q[1][c], 0xEE)};
   }
 }
 
