@@ -226,16 +226,20 @@ template <int kPasses, class V, class Twiddle>
 constexpr int Log2(int x) { return x <= 1 ? 0 : 1 + Log2(x / 2); }
 
 // A few serial chains (passes 2^t * stride's chain for t = 1 .. T, lane
-// t - 1) walked side by side, recording w(c * stride) for c = 1 .. 2^T - 1.
+// t - 1 of lo, or of hi for t = 3) walked side by side, recording
+// w(c * stride) for c = 1 .. 2^T - 1.
 struct CheckpointGroup {
-  static constexpr int kMaxRecords = 3;
-  simd::V2 wr, wi, wpr, wpi;
+  static constexpr int kMaxChains = 3;
+  static constexpr int kMaxRecords = (1 << kMaxChains) - 1;
+  simd::V2 wr, wi, wpr, wpi;          // chains 1 and 2
+  simd::V2 wrHi, wiHi, wprHi, wpiHi;  // chain 3, stepped only when T = 3
+  bool wide;
   size_t stride;
   size_t total;
   size_t done;
   int recorded;
-  double recRe[kMaxRecords][2];
-  double recIm[kMaxRecords][2];
+  double recRe[kMaxRecords][4];
+  double recIm[kMaxRecords][4];
 
   // w_{2^t * stride}(c * stride) for 1 <= t <= T, 1 <= c < 2^t.
   void Checkpoint(int t, int c, double& re, double& im) const {
@@ -251,13 +255,13 @@ class CheckpointWalker {
  public:
   static constexpr int kMaxGroups = 16;
 
-  // Chains of the passes b0 + 1 .. b0 + T (T = 1 or 2) whose cursors start
+  // Chains of the passes b0 + 1 .. b0 + T (T = 1 .. 3) whose cursors start
   // at multiples of `stride` = 2^b0.
   CheckpointGroup* Add(const double* wpr, const double* wpi, int b0, int passes,
                        size_t stride) {
     CheckpointGroup& g = groups_[count_++];
-    double pr[2] = {0.0, 0.0};
-    double pi[2] = {0.0, 0.0};
+    double pr[4] = {0.0, 0.0, 0.0, 0.0};
+    double pi[4] = {0.0, 0.0, 0.0, 0.0};
     for (int t = 1; t <= passes; ++t) {
       pr[t - 1] = wpr[b0 + t];
       pi[t - 1] = wpi[b0 + t];
@@ -266,6 +270,11 @@ class CheckpointWalker {
     g.wi = simd::V2::Set1(0.0);
     g.wpr = simd::V2::Load(pr);
     g.wpi = simd::V2::Load(pi);
+    g.wrHi = g.wr;
+    g.wiHi = g.wi;
+    g.wprHi = simd::V2::Load(pr + 2);
+    g.wpiHi = simd::V2::Load(pi + 2);
+    g.wide = passes > 2;
     g.stride = stride;
     g.total = ((size_t{1} << passes) - 1) * stride;
     g.done = 0;
@@ -293,22 +302,42 @@ class CheckpointWalker {
 
  private:
   void Walk(CheckpointGroup& g, size_t steps) {
+    if (g.wide) {
+      WalkChains<true>(g, steps);
+    } else {
+      WalkChains<false>(g, steps);
+    }
+  }
+
+  template <bool kWide>
+  void WalkChains(CheckpointGroup& g, size_t steps) {
     simd::V2 wr = g.wr;
     simd::V2 wi = g.wi;
+    simd::V2 wrHi = g.wrHi;
+    simd::V2 wiHi = g.wiHi;
     size_t done = g.done;
     const size_t end = done + steps;
     while (done < end) {
       const size_t next = static_cast<size_t>(g.recorded + 1) * g.stride;
       const size_t stop = SmallerOf(end, next);
-      for (; done < stop; ++done) Step(wr, wi, g.wpr, g.wpi);
+      for (; done < stop; ++done) {
+        Step(wr, wi, g.wpr, g.wpi);
+        if constexpr (kWide) Step(wrHi, wiHi, g.wprHi, g.wpiHi);
+      }
       if (done == next) {
         wr.Store(g.recRe[g.recorded]);
         wi.Store(g.recIm[g.recorded]);
+        if constexpr (kWide) {
+          wrHi.Store(g.recRe[g.recorded] + 2);
+          wiHi.Store(g.recIm[g.recorded] + 2);
+        }
         ++g.recorded;
       }
     }
     g.wr = wr;
     g.wi = wi;
+    g.wrHi = wrHi;
+    g.wiHi = wiHi;
     g.done = done;
   }
 
@@ -325,8 +354,14 @@ class LaneTransform {
  public:
   static constexpr int kLanes = V::kLanes;
   static constexpr int kLaneBits = Log2(kLanes);
-  // Cursors of a middle sweep: up to 7 (three fused passes), in vectors.
-  static constexpr int kCursorVectors = (8 + kLanes - 1) / kLanes;
+  // Passes a middle sweep fuses: four keep 16 values in flight, which only
+  // the 32 registers of AVX-512 hold, and pay off once the data has left
+  // the first-level cache (2^13 values and up); three below.
+  static constexpr int kMaxSweepPasses = kLanes >= 8 ? 4 : 3;
+  static constexpr int kMinBitsForFourPasses = 13;
+  // Cursors of a middle sweep: up to 2^kMaxSweepPasses - 1, in vectors.
+  static constexpr int kCursorVectors =
+      ((1 << kMaxSweepPasses) + kLanes - 1) / kLanes;
 
   explicit LaneTransform(const TransformJob& job)
       : job_(job),
@@ -355,6 +390,9 @@ class LaneTransform {
       const Sweep& sweep = sweeps_[s];
       if (sweep.group != nullptr) walker_.Finish(sweep.group);
       switch (sweep.passes) {
+        case 4:
+          if constexpr (kMaxSweepPasses >= 4) MiddleSweep<4>(sweep);
+          break;
         case 3:
           MiddleSweep<3>(sweep);
           break;
@@ -388,24 +426,15 @@ class LaneTransform {
     return data_ + 2 * (k * rowLength_ + u * kLanes);
   }
 
-  // Splits the bits of u into sweeps of three passes; a remainder of one
-  // becomes two sweeps of two, which balance better than three and one.
+  // Splits the bits of u into as few sweeps as the pass limit allows, as
+  // evenly as possible (the smaller sweeps first).
   void PlanMiddleSweeps() {
     const int uBits = bits_ - 2 * kLaneBits;
+    const int maxPasses = bits_ >= kMinBitsForFourPasses ? kMaxSweepPasses : 3;
     int sizes[16];
-    int count = 0;
-    int left = uBits;
-    if (left % 3 == 1 && left >= 4) {
-      sizes[count++] = 2;
-      sizes[count++] = 2;
-      left -= 4;
-    } else if (left % 3 != 0) {
-      sizes[count++] = left % 3;
-      left -= left % 3;
-    }
-    while (left > 0) {
-      sizes[count++] = 3;
-      left -= 3;
+    const int count = (uBits + maxPasses - 1) / maxPasses;
+    for (int i = 0; i < count; ++i) {
+      sizes[i] = uBits / count + (i >= count - uBits % count ? 1 : 0);
     }
     int shift = 0;
     for (int i = 0; i < count; ++i) {
