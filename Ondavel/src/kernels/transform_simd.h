@@ -225,26 +225,24 @@ template <int kPasses, class V, class Twiddle>
 
 constexpr int Log2(int x) { return x <= 1 ? 0 : 1 + Log2(x / 2); }
 
-// A few serial chains (passes 2^t * stride's chain for t = 1 .. T, lane
-// t - 1 of lo, or of hi for t = 3) walked side by side, recording
-// w(c * stride) for c = 1 .. 2^T - 1.
+// One or two serial chains (passes 2^t * stride's chain for t = t0 ..
+// t0 + T - 1, lane t - t0) walked side by side, recording w(c * stride) for
+// c = 1 .. 2^(t0 + T - 1) - 1.
 struct CheckpointGroup {
-  static constexpr int kMaxChains = 3;
-  static constexpr int kMaxRecords = (1 << kMaxChains) - 1;
-  simd::V2 wr, wi, wpr, wpi;          // chains 1 and 2
-  simd::V2 wrHi, wiHi, wprHi, wpiHi;  // chain 3, stepped only when T = 3
-  bool wide;
+  static constexpr int kMaxRecords = 7;
+  simd::V2 wr, wi, wpr, wpi;
   size_t stride;
   size_t total;
   size_t done;
   int recorded;
-  double recRe[kMaxRecords][4];
-  double recIm[kMaxRecords][4];
+  int firstChain;
+  double recRe[kMaxRecords][2];
+  double recIm[kMaxRecords][2];
 
-  // w_{2^t * stride}(c * stride) for 1 <= t <= T, 1 <= c < 2^t.
+  // w_{2^t * stride}(c * stride) for t in the group, 1 <= c < 2^t.
   void Checkpoint(int t, int c, double& re, double& im) const {
-    re = recRe[c - 1][t - 1];
-    im = recIm[c - 1][t - 1];
+    re = recRe[c - 1][t - firstChain];
+    im = recIm[c - 1][t - firstChain];
   }
 };
 
@@ -255,28 +253,24 @@ class CheckpointWalker {
  public:
   static constexpr int kMaxGroups = 16;
 
-  // Chains of the passes b0 + 1 .. b0 + T (T = 1 .. 3) whose cursors start
-  // at multiples of `stride` = 2^b0.
-  CheckpointGroup* Add(const double* wpr, const double* wpi, int b0, int passes,
-                       size_t stride) {
+  // Chains of the passes b0 + t for t = t0 .. t0 + T - 1 (T = 1 or 2) whose
+  // cursors start at multiples of `stride` = 2^b0.
+  CheckpointGroup* Add(const double* wpr, const double* wpi, int b0, int t0,
+                       int passes, size_t stride) {
     CheckpointGroup& g = groups_[count_++];
-    double pr[4] = {0.0, 0.0, 0.0, 0.0};
-    double pi[4] = {0.0, 0.0, 0.0, 0.0};
-    for (int t = 1; t <= passes; ++t) {
-      pr[t - 1] = wpr[b0 + t];
-      pi[t - 1] = wpi[b0 + t];
+    double pr[2] = {0.0, 0.0};
+    double pi[2] = {0.0, 0.0};
+    for (int t = t0; t < t0 + passes; ++t) {
+      pr[t - t0] = wpr[b0 + t];
+      pi[t - t0] = wpi[b0 + t];
     }
+    g.firstChain = t0;
     g.wr = simd::V2::Set1(1.0);
     g.wi = simd::V2::Set1(0.0);
     g.wpr = simd::V2::Load(pr);
     g.wpi = simd::V2::Load(pi);
-    g.wrHi = g.wr;
-    g.wiHi = g.wi;
-    g.wprHi = simd::V2::Load(pr + 2);
-    g.wpiHi = simd::V2::Load(pi + 2);
-    g.wide = passes > 2;
     g.stride = stride;
-    g.total = ((size_t{1} << passes) - 1) * stride;
+    g.total = ((size_t{1} << (t0 + passes - 1)) - 1) * stride;
     g.done = 0;
     g.recorded = 0;
     longest_ = g.total > longest_ ? g.total : longest_;
@@ -302,42 +296,22 @@ class CheckpointWalker {
 
  private:
   void Walk(CheckpointGroup& g, size_t steps) {
-    if (g.wide) {
-      WalkChains<true>(g, steps);
-    } else {
-      WalkChains<false>(g, steps);
-    }
-  }
-
-  template <bool kWide>
-  void WalkChains(CheckpointGroup& g, size_t steps) {
     simd::V2 wr = g.wr;
     simd::V2 wi = g.wi;
-    simd::V2 wrHi = g.wrHi;
-    simd::V2 wiHi = g.wiHi;
     size_t done = g.done;
     const size_t end = done + steps;
     while (done < end) {
       const size_t next = static_cast<size_t>(g.recorded + 1) * g.stride;
       const size_t stop = SmallerOf(end, next);
-      for (; done < stop; ++done) {
-        Step(wr, wi, g.wpr, g.wpi);
-        if constexpr (kWide) Step(wrHi, wiHi, g.wprHi, g.wpiHi);
-      }
+      for (; done < stop; ++done) Step(wr, wi, g.wpr, g.wpi);
       if (done == next) {
         wr.Store(g.recRe[g.recorded]);
         wi.Store(g.recIm[g.recorded]);
-        if constexpr (kWide) {
-          wrHi.Store(g.recRe[g.recorded] + 2);
-          wiHi.Store(g.recIm[g.recorded] + 2);
-        }
         ++g.recorded;
       }
     }
     g.wr = wr;
     g.wi = wi;
-    g.wrHi = wrHi;
-    g.wiHi = wiHi;
     g.done = done;
   }
 
@@ -376,7 +350,7 @@ class LaneTransform {
 
     PlanMiddleSweeps();
     // The last sweep's chains: passes 2R .. N/2, checkpoints at c * R.
-    lastGroup_ = kLaneBits > 1 ? walker_.Add(wpr_, wpi_, bits_ - kLaneBits,
+    lastGroup_ = kLaneBits > 1 ? walker_.Add(wpr_, wpi_, bits_ - kLaneBits, 1,
                                              kLaneBits - 1, rowLength_)
                                : nullptr;
     // Blocks the sweeps before the last one touch; the walks should be done
@@ -389,6 +363,7 @@ class LaneTransform {
     for (int s = 0; s < sweepCount_; ++s) {
       const Sweep& sweep = sweeps_[s];
       if (sweep.group != nullptr) walker_.Finish(sweep.group);
+      if (sweep.groupHi != nullptr) walker_.Finish(sweep.groupHi);
       switch (sweep.passes) {
         case 4:
           if constexpr (kMaxSweepPasses >= 4) MiddleSweep<4>(sweep);
@@ -410,9 +385,10 @@ class LaneTransform {
 
  private:
   struct Sweep {
-    int shift;   // s: the sweep's first pass has H = L * 2^s
-    int passes;  // 1 .. 3
-    CheckpointGroup* group;
+    int shift;                 // s: the sweep's first pass has H = L * 2^s
+    int passes;                // 1 .. 4
+    CheckpointGroup* group;    // chains t = 1, 2
+    CheckpointGroup* groupHi;  // chain t = 3
   };
 
   // The checkpoint steps due after a unit of `blocks` blocks.
@@ -442,10 +418,14 @@ class LaneTransform {
       sweep.shift = shift;
       sweep.passes = sizes[i];
       const int firstPass = kLaneBits + shift;  // b of H = L * 2^s
-      sweep.group = sizes[i] > 1
-                        ? walker_.Add(wpr_, wpi_, firstPass, sizes[i] - 1,
-                                      size_t{1} << firstPass)
-                        : nullptr;
+      const size_t stride = size_t{1} << firstPass;
+      const int chains = sizes[i] - 1;
+      sweep.group = chains > 0 ? walker_.Add(wpr_, wpi_, firstPass, 1,
+                                             chains < 2 ? chains : 2, stride)
+                               : nullptr;
+      sweep.groupHi = chains > 2
+                          ? walker_.Add(wpr_, wpi_, firstPass, 3, 1, stride)
+                          : nullptr;
       shift += sizes[i];
     }
     sweepCount_ = count;
@@ -540,7 +520,10 @@ class LaneTransform {
         const int lane = (1 << t) - 1 + c;
         stepRe[lane] = wpr_[firstPass + t];
         stepIm[lane] = wpi_[firstPass + t];
-        if (c > 0) sweep.group->Checkpoint(t, c, initRe[lane], initIm[lane]);
+        if (c > 0) {
+          (t < 3 ? sweep.group : sweep.groupHi)
+              ->Checkpoint(t, c, initRe[lane], initIm[lane]);
+        }
       }
     }
     V stepR[kCursorVectors];
