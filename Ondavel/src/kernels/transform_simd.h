@@ -453,6 +453,8 @@ class LaneTransform {
     const int uBits = bits_ - 2 * kLaneBits;
     const size_t rowStride = 2 * rowLength_;
     for (size_t u = 0; u < blocksPerRow_; ++u) {
+      // Steps first: the chains start as early as possible.
+      WalkFor(kLanes);
       const double* run =
           src + 2 * kLanes * ReverseLowBits(static_cast<uint32_t>(u), uBits);
       V re[kLanes];
@@ -494,7 +496,6 @@ class LaneTransform {
         re[k].Store(out);
         im[k].Store(out + kLanes);
       }
-      WalkFor(kLanes);
     }
   }
 
