@@ -328,10 +328,11 @@ class LaneTransform {
  public:
   static constexpr int kLanes = V::kLanes;
   static constexpr int kLaneBits = Log2(kLanes);
-  // Passes a middle sweep fuses: four keep 16 values in flight, which only
-  // the 32 registers of AVX-512 hold, and pay off once the data has left
-  // the first-level cache (2^13 values and up); three below.
-  static constexpr int kMaxSweepPasses = kLanes >= 8 ? 4 : 3;
+  // Passes a middle sweep fuses: four (16 values in flight; with AVX2's 16
+  // registers some spill to the first-level cache, which still beats one
+  // more pass over memory) once the data has left the first-level cache,
+  // 2^13 values and up; three below, and always on two-lane vectors.
+  static constexpr int kMaxSweepPasses = kLanes >= 4 ? 4 : 3;
   static constexpr int kMinBitsForFourPasses = 13;
   // Cursors of a middle sweep: up to 2^kMaxSweepPasses - 1, in vectors.
   static constexpr int kCursorVectors =
