@@ -17,7 +17,8 @@
 //  1. Gather: per u, L contiguous source runs (the bit reversal sends p to a
 //     run and a to an element within it), the window (transposed from its
 //     runs), and the passes on the bits of k (H = 1 .. L/2).
-//  2. Middle sweeps: the passes on the bits of u, three (or two, one) fused.
+//  2. Middle sweeps: the passes on the bits of u, up to three fused (four
+//     on AVX2 and AVX-512 once the data has left the first-level cache).
 //  3. Last sweep: transpose, the passes on the bits of a, interleave, store.
 // The gather relies on the tables being the ones set-up builds: the reorder
 // table is the bit reversal (so it is never read) and both doubles of a
