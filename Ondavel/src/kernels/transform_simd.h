@@ -455,8 +455,9 @@ class LaneTransform {
     const int uBits = bits_ - 2 * kLaneBits;
     const size_t rowStride = 2 * rowLength_;
     for (size_t u = 0; u < blocksPerRow_; ++u) {
-      // Steps first: the chains start as early as possible.
-      WalkFor(kLanes);
+      // Steps first, so the chains start as early as possible, in two halves:
+      // a long run of dependent steps would crowd the schedulers.
+      WalkFor(kLanes / 2);
       const double* run =
           src + 2 * kLanes * ReverseLowBits(static_cast<uint32_t>(u), uBits);
       V re[kLanes];
@@ -468,6 +469,7 @@ class LaneTransform {
         simd::DeinterleaveReversed(V::Load(r), V::Load(r + kLanes), re[k],
                                    im[k]);
       }
+      WalkFor(kLanes / 2);
       if (window != nullptr) {
         V rowLo[kLanes];
         V rowHi[kLanes];
