@@ -157,8 +157,8 @@ template <bool kGeneral, class V>
 
   // theta = k pi/4 + sign atan(q): k from the octant, sign -1 where exactly
   // one of "swapped" and "x negative" holds.
-  const Mask xNegative = OrBits(AndBits(x, negativeZero), one) < zero;
-  const Mask flip = AndNot(swap, xNegative) | AndNot(xNegative, swap);
+  const Mask xNegative = SignBitSet(x);
+  const Mask flip = swap ^ xNegative;
   const V sign = Select(flip, V::Set1(-1.0), one);
   const V octantBase =
       Select(swap, V::Set1(2.0), Select(xNegative, V::Set1(4.0), zero));
@@ -197,12 +197,12 @@ template <class V>
   const V ax = Abs(x);
   const V ay = Abs(y);
   const auto swap = ay > ax;
-  const V num = Min(ax, ay);
+  // Min and Max return their second operand where the two are unordered,
+  // so a NaN x shows in num and a NaN y in den; the ordered comparisons
+  // below are false for both, and for infinities.
+  const V num = Min(ay, ax);
   const V den = Max(ax, ay);
-  // Ordered comparisons: false for NaN, which Min and Max may hide.
-  const V limit = V::Set1(0x1p500);
-  const auto ordinary = (ax <= limit) & (ay <= limit) &
-                        (den >= V::Set1(0x1p-500)) &
+  const auto ordinary = (den <= V::Set1(0x1p500)) & (den >= V::Set1(0x1p-500)) &
                         (num >= den * V::Set1(0x1p-300));
   if (All(ordinary)) {
     return atan2_internal::Atan2Reduced<false>(y, x, num, den, swap);

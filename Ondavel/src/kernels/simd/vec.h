@@ -76,6 +76,9 @@ inline M1 IsNan(V1 a) { return {a.v != a.v}; }
 inline M1 operator&(M1 a, M1 b) { return {a.m && b.m}; }
 inline M1 operator|(M1 a, M1 b) { return {a.m || b.m}; }
 inline M1 AndNot(M1 a, M1 b) { return {!a.m && b.m}; }
+inline M1 operator^(M1 a, M1 b) { return {a.m != b.m}; }
+// Lanes whose sign bit is set (negative numbers, -0, NaN with the bit).
+inline M1 SignBitSet(V1 a) { return {std::signbit(a.v)}; }
 inline bool Any(M1 a) { return a.m; }
 inline bool All(M1 a) { return a.m; }
 inline V1 Select(M1 mask, V1 yes, V1 no) { return mask.m ? yes : no; }
@@ -146,6 +149,12 @@ inline M2 IsNan(V2 a) { return {_mm_cmpunord_pd(a.v, a.v)}; }
 inline M2 operator&(M2 a, M2 b) { return {_mm_and_pd(a.m, b.m)}; }
 inline M2 operator|(M2 a, M2 b) { return {_mm_or_pd(a.m, b.m)}; }
 inline M2 AndNot(M2 a, M2 b) { return {_mm_andnot_pd(a.m, b.m)}; }  // ~a & b
+inline M2 operator^(M2 a, M2 b) { return {_mm_xor_pd(a.m, b.m)}; }
+inline M2 SignBitSet(V2 a) {
+  // No 64-bit compare in SSE2: the sign of each high half, spread.
+  const __m128i high = _mm_srai_epi32(_mm_castpd_si128(a.v), 31);
+  return {_mm_castsi128_pd(_mm_shuffle_epi32(high, 0xF5))};
+}
 inline bool Any(M2 a) { return _mm_movemask_pd(a.m) != 0; }
 inline bool All(M2 a) { return _mm_movemask_pd(a.m) == 3; }
 // Lanes of `yes` where the mask is set, of `no` elsewhere.
@@ -262,6 +271,11 @@ inline M4 IsNan(V4 a) { return {_mm256_cmp_pd(a.v, a.v, _CMP_UNORD_Q)}; }
 inline M4 operator&(M4 a, M4 b) { return {_mm256_and_pd(a.m, b.m)}; }
 inline M4 operator|(M4 a, M4 b) { return {_mm256_or_pd(a.m, b.m)}; }
 inline M4 AndNot(M4 a, M4 b) { return {_mm256_andnot_pd(a.m, b.m)}; }
+inline M4 operator^(M4 a, M4 b) { return {_mm256_xor_pd(a.m, b.m)}; }
+inline M4 SignBitSet(V4 a) {
+  return {_mm256_castsi256_pd(
+      _mm256_cmpgt_epi64(_mm256_setzero_si256(), _mm256_castpd_si256(a.v)))};
+}
 inline bool Any(M4 a) { return _mm256_movemask_pd(a.m) != 0; }
 inline bool All(M4 a) { return _mm256_movemask_pd(a.m) == 15; }
 inline V4 Select(M4 mask, V4 yes, V4 no) {
@@ -379,6 +393,10 @@ inline M8 IsNan(V8 a) { return {_mm512_cmp_pd_mask(a.v, a.v, _CMP_UNORD_Q)}; }
 inline M8 operator&(M8 a, M8 b) { return {static_cast<__mmask8>(a.m & b.m)}; }
 inline M8 operator|(M8 a, M8 b) { return {static_cast<__mmask8>(a.m | b.m)}; }
 inline M8 AndNot(M8 a, M8 b) { return {static_cast<__mmask8>(~a.m & b.m)}; }
+inline M8 operator^(M8 a, M8 b) { return {static_cast<__mmask8>(a.m ^ b.m)}; }
+inline M8 SignBitSet(V8 a) {
+  return {_mm512_movepi64_mask(_mm512_castpd_si512(a.v))};
+}
 inline bool Any(M8 a) { return a.m != 0; }
 inline bool All(M8 a) { return a.m == 0xFF; }
 inline V8 Select(M8 mask, V8 yes, V8 no) {
