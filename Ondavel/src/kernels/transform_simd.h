@@ -36,6 +36,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "constants.h"
 #include "kernels/fast_sine.h"
@@ -758,36 +759,116 @@ template <int kBits, class VS>
   }
 }
 
-#if defined(ONDAVEL_HAVE_V8)
-// Lengths 8 .. 32 on AVX-512: straight-line code over vectors of four
-// complex values, interleaved as in the buffer (vector j holds values
-// 4j .. 4j + 3).  Passes with H >= 4 pair whole vectors; H = 1 and 2 pair
-// values inside one vector, through permutes.  Twiddles from the chains
-// walked as in SmallTransform, four consecutive ones per vector.
+#if defined(ONDAVEL_HAVE_V4)
+// Lengths 8 .. 32 on AVX2 and AVX-512: straight-line code over vectors of
+// C complex values (C = 2 in V4, 4 in V8), interleaved as in the buffer
+// (vector j holds values C j .. C j + C - 1).  Passes with H >= C pair
+// whole vectors; the smaller ones pair values inside a vector, through
+// permutes.  Twiddles from the chains walked as in SmallTransform, C
+// consecutive ones per vector.
 namespace complex_small {
 
-// w times b for four complex values: (wr br - wi bi, wr bi + wi br), the
-// reference's products and operand order (the sum everywhere, then the
-// difference over it in the real parts).
-[[gnu::always_inline]] inline __m512d Times(__m512d wr, __m512d wi, __m512d b) {
-  const __m512d p1 = _mm512_mul_pd(wr, b);
-  const __m512d p2 = _mm512_mul_pd(wi, _mm512_permute_pd(b, 0x55));
-  return _mm512_mask_sub_pd(_mm512_add_pd(p1, p2), 0x55, p1, p2);
-}
+// What differs between the widths: gathering C values, a twiddle vector,
+// the passes inside one vector, and the complex product's last step.
+template <class V>
+struct ComplexVector;
 
-// Twiddles q0 .. q0 + 3 of a pass (re duplicated over each value's pair).
-[[gnu::always_inline]] inline void TwiddleVector(const double* twr,
-                                                 const double* twi, __m512d& wr,
-                                                 __m512d& wi) {
-  const __m512i dup = _mm512_setr_epi64(0, 0, 1, 1, 2, 2, 3, 3);
-  wr = _mm512_permutexvar_pd(dup, _mm512_castpd256_pd512(_mm256_loadu_pd(twr)));
-  wi = _mm512_permutexvar_pd(dup, _mm512_castpd256_pd512(_mm256_loadu_pd(twi)));
-}
+template <>
+struct ComplexVector<simd::V4> {
+  using V = simd::V4;
+  static constexpr int kValues = 2;
+  static constexpr int kValueBits = 1;
 
-template <int kBits, class VS>
+  static V Gather(const double* first, const double* second) {
+    return {_mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(first)),
+                                 _mm_loadu_pd(second), 1)};
+  }
+  // (wr br - wi bi, wr bi + wi br) from wr b and wi (b swapped).
+  static V SubAdd(V p1, V p2) { return {_mm256_addsub_pd(p1.v, p2.v)}; }
+  static V SwapParts(V b) { return {_mm256_permute_pd(b.v, 0x5)}; }
+  // Twiddles q0, q0 + 1, each duplicated over its value's two doubles.
+  static void Twiddles(const double* twr, const double* twi, V& wr, V& wi) {
+    wr = {
+        _mm256_permute4x64_pd(_mm256_castpd128_pd256(_mm_loadu_pd(twr)), 0x50)};
+    wi = {
+        _mm256_permute4x64_pd(_mm256_castpd128_pd256(_mm_loadu_pd(twi)), 0x50)};
+  }
+  template <class Times>
+  static void InsidePasses(V* x, int count, const double* twr,
+                           const double* twi, Times times) {
+    // H = 1: value 0 takes top + t, value 1 top - t.
+    const V w1r = V::Set1(twr[0]);
+    const V w1i = V::Set1(twi[0]);
+    for (int j = 0; j < count; ++j) {
+      const V t = {_mm256_permute2f128_pd(x[j].v, x[j].v, 0x00)};
+      const V tw =
+          times(w1r, w1i, V{_mm256_permute2f128_pd(x[j].v, x[j].v, 0x11)});
+      x[j] = {_mm256_blend_pd((t + tw).v, (t - tw).v, 0xC)};
+    }
+  }
+};
+
+#if defined(ONDAVEL_HAVE_V8)
+template <>
+struct ComplexVector<simd::V8> {
+  using V = simd::V8;
+  static constexpr int kValues = 4;
+  static constexpr int kValueBits = 2;
+
+  static V Gather(const double* v0, const double* v1, const double* v2,
+                  const double* v3) {
+    __m512d v = _mm512_castpd128_pd512(_mm_loadu_pd(v0));
+    v = _mm512_insertf64x2(v, _mm_loadu_pd(v1), 1);
+    v = _mm512_insertf64x2(v, _mm_loadu_pd(v2), 2);
+    return {_mm512_insertf64x2(v, _mm_loadu_pd(v3), 3)};
+  }
+  // The sum everywhere, then the difference over it in the real parts.
+  static V SubAdd(V p1, V p2) {
+    return {_mm512_mask_sub_pd(_mm512_add_pd(p1.v, p2.v), 0x55, p1.v, p2.v)};
+  }
+  static V SwapParts(V b) { return {_mm512_permute_pd(b.v, 0x55)}; }
+  static void Twiddles(const double* twr, const double* twi, V& wr, V& wi) {
+    const __m512i dup = _mm512_setr_epi64(0, 0, 1, 1, 2, 2, 3, 3);
+    wr = {_mm512_permutexvar_pd(dup,
+                                _mm512_castpd256_pd512(_mm256_loadu_pd(twr)))};
+    wi = {_mm512_permutexvar_pd(dup,
+                                _mm512_castpd256_pd512(_mm256_loadu_pd(twi)))};
+  }
+  template <class Times>
+  static void InsidePasses(V* x, int count, const double* twr,
+                           const double* twi, Times times) {
+    // H = 1: q = 0 for both pairs; H = 2: q = 0, 1 for both pairs.
+    const V w1r = V::Set1(twr[0]);
+    const V w1i = V::Set1(twi[0]);
+    const __m512i pairOf2 = _mm512_setr_epi64(0, 0, 1, 1, 0, 0, 1, 1);
+    const V w2r = {_mm512_permutexvar_pd(
+        pairOf2, _mm512_castpd128_pd512(_mm_loadu_pd(twr + 1)))};
+    const V w2i = {_mm512_permutexvar_pd(
+        pairOf2, _mm512_castpd128_pd512(_mm_loadu_pd(twi + 1)))};
+    const __m512i top1 = _mm512_setr_epi64(0, 1, 0, 1, 4, 5, 4, 5);
+    const __m512i bot1 = _mm512_setr_epi64(2, 3, 2, 3, 6, 7, 6, 7);
+    const __m512i top2 = _mm512_setr_epi64(0, 1, 2, 3, 0, 1, 2, 3);
+    const __m512i bot2 = _mm512_setr_epi64(4, 5, 6, 7, 4, 5, 6, 7);
+    for (int j = 0; j < count; ++j) {
+      // Values 0 and 2 take top + t, 1 and 3 top - t.
+      V t = {_mm512_permutexvar_pd(top1, x[j].v)};
+      V tw = times(w1r, w1i, V{_mm512_permutexvar_pd(bot1, x[j].v)});
+      x[j] = {_mm512_mask_sub_pd((t + tw).v, 0xCC, t.v, tw.v)};
+      // Values 0 and 1 take top + t, 2 and 3 top - t.
+      t = {_mm512_permutexvar_pd(top2, x[j].v)};
+      tw = times(w2r, w2i, V{_mm512_permutexvar_pd(bot2, x[j].v)});
+      x[j] = {_mm512_mask_sub_pd((t + tw).v, 0xF0, t.v, tw.v)};
+    }
+  }
+};
+#endif
+
+template <int kBits, class V, class VS>
 [[gnu::always_inline]] inline void Transform(const TransformJob& job) {
+  using CV = ComplexVector<V>;
   constexpr int kN = 1 << kBits;
-  constexpr int kVectors = kN / 4;
+  constexpr int kC = CV::kValues;
+  constexpr int kVectors = kN / kC;
   alignas(64) double wpr[kPassSlots];
   alignas(64) double wpi[kPassSlots];
   EvaluatePassSteps<VS>(kBits, job.sign, wpr, wpi);
@@ -818,79 +899,59 @@ template <int kBits, class VS>
       }
     }
   }
+  // w times b: (wr br - wi bi, wr bi + wi br), the reference's products and
+  // operand order.
+  const auto times = [](V wr, V wi, V b) {
+    return CV::SubAdd(wr * b, wi * CV::SwapParts(b));
+  };
 
-  __m512d x[kVectors];
+  V x[kVectors];
   const double* src = job.source;
+  const auto at = [&](int i) {
+    return src + 2 * ReverseLowBits(static_cast<uint32_t>(i), kBits);
+  };
 #pragma GCC unroll 16
   for (int j = 0; j < kVectors; ++j) {
-    const auto at = [&](int i) {
-      return 2 *
-             static_cast<int>(ReverseLowBits(static_cast<uint32_t>(i), kBits));
-    };
-    __m512d v = _mm512_castpd128_pd512(_mm_loadu_pd(src + at(4 * j)));
-    v = _mm512_insertf64x2(v, _mm_loadu_pd(src + at(4 * j + 1)), 1);
-    v = _mm512_insertf64x2(v, _mm_loadu_pd(src + at(4 * j + 2)), 2);
-    x[j] = _mm512_insertf64x2(v, _mm_loadu_pd(src + at(4 * j + 3)), 3);
+    if constexpr (kC == 2) {
+      x[j] = CV::Gather(at(2 * j), at(2 * j + 1));
+    } else {
+      x[j] = CV::Gather(at(4 * j), at(4 * j + 1), at(4 * j + 2), at(4 * j + 3));
+    }
   }
   if (job.windowTable != nullptr) {
 #pragma GCC unroll 16
     for (int j = 0; j < kVectors; ++j) {
-      x[j] = _mm512_mul_pd(_mm512_loadu_pd(job.windowTable + 8 * j), x[j]);
+      x[j] = V::Load(job.windowTable + 2 * kC * j) * x[j];
     }
   }
-  const __m512d n = _mm512_set1_pd(static_cast<double>(kN));
+  const V n = V::Set1(static_cast<double>(kN));
   if (job.divideBeforePasses) {
 #pragma GCC unroll 16
-    for (int j = 0; j < kVectors; ++j) x[j] = _mm512_div_pd(x[j], n);
+    for (int j = 0; j < kVectors; ++j) x[j] = x[j] / n;
   }
-
-  // H = 1 and 2: tops and bottoms spread over the vector, results blended.
-  {
-    // H = 1: q = 0 for both pairs; H = 2: q = 0, 1 for both pairs.
-    const __m512d w1r = _mm512_set1_pd(twr[0]);
-    const __m512d w1i = _mm512_set1_pd(twi[0]);
-    const __m512i pairOf2 = _mm512_setr_epi64(0, 0, 1, 1, 0, 0, 1, 1);
-    const __m512d w2r = _mm512_permutexvar_pd(
-        pairOf2, _mm512_castpd128_pd512(_mm_loadu_pd(twr + 1)));
-    const __m512d w2i = _mm512_permutexvar_pd(
-        pairOf2, _mm512_castpd128_pd512(_mm_loadu_pd(twi + 1)));
-    const __m512i top1 = _mm512_setr_epi64(0, 1, 0, 1, 4, 5, 4, 5);
-    const __m512i bot1 = _mm512_setr_epi64(2, 3, 2, 3, 6, 7, 6, 7);
-    const __m512i top2 = _mm512_setr_epi64(0, 1, 2, 3, 0, 1, 2, 3);
-    const __m512i bot2 = _mm512_setr_epi64(4, 5, 6, 7, 4, 5, 6, 7);
+  CV::InsidePasses(x, kVectors, twr, twi, times);
+  // H >= C: whole vectors.
 #pragma GCC unroll 16
-    for (int j = 0; j < kVectors; ++j) {
-      __m512d t = _mm512_permutexvar_pd(top1, x[j]);
-      __m512d tw = Times(w1r, w1i, _mm512_permutexvar_pd(bot1, x[j]));
-      // Values 0 and 2 take top + t, 1 and 3 top - t.
-      x[j] = _mm512_mask_sub_pd(_mm512_add_pd(t, tw), 0xCC, t, tw);
-      // Values 0 and 1 take top + t, 2 and 3 top - t.
-      t = _mm512_permutexvar_pd(top2, x[j]);
-      tw = Times(w2r, w2i, _mm512_permutexvar_pd(bot2, x[j]));
-      x[j] = _mm512_mask_sub_pd(_mm512_add_pd(t, tw), 0xF0, t, tw);
-    }
-  }
-  // H >= 4: whole vectors.
-#pragma GCC unroll 16
-  for (int b = 2; b < kBits; ++b) {
+  for (int b = CV::kValueBits; b < kBits; ++b) {
     const int half = 1 << b;  // values
-    const int halfVectors = half / 4;
+    const int halfVectors = half / kC;
 #pragma GCC unroll 16
     for (int j = 0; j < kVectors; ++j) {
       if ((j & halfVectors) != 0) continue;
-      const int q = (4 * j) & (half - 1);
-      __m512d wr, wi;
-      TwiddleVector(twr + half - 1 + q, twi + half - 1 + q, wr, wi);
-      const __m512d t = Times(wr, wi, x[j + halfVectors]);
-      x[j + halfVectors] = _mm512_sub_pd(x[j], t);
-      x[j] = _mm512_add_pd(x[j], t);
+      const int q = (kC * j) & (half - 1);
+      V wr;
+      V wi;
+      CV::Twiddles(twr + half - 1 + q, twi + half - 1 + q, wr, wi);
+      const V t = times(wr, wi, x[j + halfVectors]);
+      x[j + halfVectors] = x[j] - t;
+      x[j] = x[j] + t;
     }
   }
   double* dst = job.destination;
 #pragma GCC unroll 16
   for (int j = 0; j < kVectors; ++j) {
-    if (job.divideAfterPasses) x[j] = _mm512_div_pd(x[j], n);
-    _mm512_storeu_pd(dst + 8 * j, x[j]);
+    if (job.divideAfterPasses) x[j] = x[j] / n;
+    x[j].Store(dst + 2 * kC * j);
   }
 }
 
@@ -900,22 +961,24 @@ template <int kBits, class VS>
 }  // namespace transform_simd
 
 // Lengths up to 2^kMaxSmallBits run straight-line code (8 .. 32 over
-// complex vectors on AVX-512, where that is faster than the lane layout);
+// complex vectors on AVX2 and AVX-512, faster there than the lane layout);
 // longer ones below L*L on narrower vectors; 1 and 2 on the reference.
 template <class V>
 void TransformSimd(const TransformJob& job) {
   const int32_t n = job.length;
-#if defined(ONDAVEL_HAVE_V8)
-  if constexpr (V::kLanes >= 8) {
+#if defined(ONDAVEL_HAVE_V4)
+  if constexpr (V::kLanes >= 4) {
+    // The widest vector this instruction set has, as complex values.
+    using CV = std::conditional_t<(V::kLanes >= 8), V, simd::V4>;
     switch (n) {
       case 8:
-        transform_simd::complex_small::Transform<3, V>(job);
+        transform_simd::complex_small::Transform<3, CV, V>(job);
         return;
       case 16:
-        transform_simd::complex_small::Transform<4, V>(job);
+        transform_simd::complex_small::Transform<4, CV, V>(job);
         return;
       case 32:
-        transform_simd::complex_small::Transform<5, V>(job);
+        transform_simd::complex_small::Transform<5, CV, V>(job);
         return;
       default:
         break;
