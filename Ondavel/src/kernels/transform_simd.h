@@ -760,12 +760,14 @@ template <int kBits, class VS>
 }
 
 #if defined(ONDAVEL_HAVE_V4)
-// Lengths 8 .. 32 on AVX2 and AVX-512: straight-line code over vectors of
+// Lengths 16 and 32 on AVX2 and AVX-512: straight-line code over vectors of
 // C complex values (C = 2 in V4, 4 in V8), interleaved as in the buffer
 // (vector j holds values C j .. C j + C - 1).  Passes with H >= C pair
 // whole vectors; the smaller ones pair values inside a vector, through
 // permutes.  Twiddles from the chains walked as in SmallTransform, C
-// consecutive ones per vector.
+// consecutive ones per vector.  Below 16 the scalar stores of SmallTransform
+// win: the measures that follow read the spectrum in narrower pieces, which
+// wide stores cannot hand on to them directly.
 namespace complex_small {
 
 // What differs between the widths: gathering C values, a twiddle vector,
@@ -960,7 +962,7 @@ template <int kBits, class V, class VS>
 
 }  // namespace transform_simd
 
-// Lengths up to 2^kMaxSmallBits run straight-line code (8 .. 32 over
+// Lengths up to 2^kMaxSmallBits run straight-line code (16 and 32 over
 // complex vectors on AVX2 and AVX-512, faster there than the lane layout);
 // longer ones below L*L on narrower vectors; 1 and 2 on the reference.
 template <class V>
@@ -971,9 +973,6 @@ void TransformSimd(const TransformJob& job) {
     // The widest vector this instruction set has, as complex values.
     using CV = std::conditional_t<(V::kLanes >= 8), V, simd::V4>;
     switch (n) {
-      case 8:
-        transform_simd::complex_small::Transform<3, CV, V>(job);
-        return;
       case 16:
         transform_simd::complex_small::Transform<4, CV, V>(job);
         return;
