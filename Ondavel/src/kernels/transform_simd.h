@@ -664,10 +664,9 @@ class LaneTransform {
   size_t walkCredit_ = 0;  // steps owed, times 256
 };
 
-// Lengths 4 .. 2^kMaxSmallBits: the whole transform in straight-line code
-// over locals, every index known at compile time.  All twiddles of all
-// passes (N - 1 values) come from their chains walked side by side.
-constexpr int kMaxSmallBits = 4;
+// Lengths 4 .. 16: the whole transform in straight-line code over locals,
+// every index known at compile time.  All twiddles of all passes (N - 1
+// values) come from their chains walked side by side.
 
 template <int kBits, class VS>
 [[gnu::always_inline]] inline void SmallTransform(const TransformJob& job) {
@@ -962,43 +961,49 @@ template <int kBits, class V, class VS>
 
 }  // namespace transform_simd
 
-// Lengths up to 2^kMaxSmallBits run straight-line code (16 and 32 over
-// complex vectors on AVX2 and AVX-512, faster there than the lane layout);
-// longer ones below L*L on narrower vectors; 1 and 2 on the reference.
+#if defined(ONDAVEL_HAVE_V4)
+// The widest vector an instruction set has, as complex values.
+template <class V>
+using ComplexOf = std::conditional_t<(V::kLanes >= 8), V, simd::V4>;
+#endif
+
+// Lengths 4 .. 32 run straight-line code (16 and 32 over complex vectors on
+// AVX2 and AVX-512, faster there than the lane layout), tested first (the
+// order of these tests measurably moves the shortest lengths); longer ones
+// below L*L on narrower vectors; 1 and 2 on the reference.
 template <class V>
 void TransformSimd(const TransformJob& job) {
   const int32_t n = job.length;
+  switch (n) {
+    case 4:
+      transform_simd::SmallTransform<2, V>(job);
+      return;
+    case 8:
+      transform_simd::SmallTransform<3, V>(job);
+      return;
+    case 16:
 #if defined(ONDAVEL_HAVE_V4)
-  if constexpr (V::kLanes >= 4) {
-    // The widest vector this instruction set has, as complex values.
-    using CV = std::conditional_t<(V::kLanes >= 8), V, simd::V4>;
-    switch (n) {
-      case 16:
-        transform_simd::complex_small::Transform<4, CV, V>(job);
+      if constexpr (V::kLanes >= 4) {
+        transform_simd::complex_small::Transform<4, ComplexOf<V>, V>(job);
         return;
-      case 32:
-        transform_simd::complex_small::Transform<5, CV, V>(job);
-        return;
-      default:
-        break;
-    }
-  }
+      }
 #endif
-  if (n <= (1 << transform_simd::kMaxSmallBits)) {
-    switch (n) {
-      case 4:
-        transform_simd::SmallTransform<2, V>(job);
+      transform_simd::SmallTransform<4, V>(job);
+      return;
+    case 32:
+#if defined(ONDAVEL_HAVE_V4)
+      if constexpr (V::kLanes >= 4) {
+        transform_simd::complex_small::Transform<5, ComplexOf<V>, V>(job);
         return;
-      case 8:
-        transform_simd::SmallTransform<3, V>(job);
-        return;
-      case 16:
-        transform_simd::SmallTransform<4, V>(job);
-        return;
-      default:
+      }
+#endif
+      break;
+    default:
+      if (n < 4) {
         TransformScalar(job);
         return;
-    }
+      }
+      break;
   }
 #if defined(ONDAVEL_HAVE_V8)
   if constexpr (V::kLanes >= 8) {
