@@ -668,16 +668,14 @@ class LaneTransform {
 // every index known at compile time.  All twiddles of all passes (N - 1
 // values) come from their chains walked side by side.
 
-template <int kBits, class VS>
-[[gnu::always_inline]] inline void SmallTransform(const TransformJob& job) {
+// Every twiddle of every pass of a 2^kBits transform, twiddle q of pass b
+// at index 2^b - 1 + q: the passes' chains walked side by side, in the
+// order of q, so the long chain's steps interleave with the short ones.
+template <int kBits>
+[[gnu::always_inline]] inline void WalkAllChains(const double* wpr,
+                                                 const double* wpi, double* twr,
+                                                 double* twi) {
   constexpr int kN = 1 << kBits;
-  alignas(64) double wpr[kPassSlots];
-  alignas(64) double wpi[kPassSlots];
-  EvaluatePassSteps<VS>(kBits, job.sign, wpr, wpi);
-
-  // Twiddle q of pass b at index 2^b - 1 + q.
-  double twr[kN];
-  double twi[kN];
   double wr[kBits];
   double wi[kBits];
 #pragma GCC unroll 16
@@ -701,6 +699,19 @@ template <int kBits, class VS>
       }
     }
   }
+}
+
+template <int kBits, class VS>
+[[gnu::always_inline]] inline void SmallTransform(const TransformJob& job) {
+  constexpr int kN = 1 << kBits;
+  alignas(64) double wpr[kPassSlots];
+  alignas(64) double wpi[kPassSlots];
+  EvaluatePassSteps<VS>(kBits, job.sign, wpr, wpi);
+
+  // Twiddle q of pass b at index 2^b - 1 + q.
+  double twr[kN];
+  double twi[kN];
+  WalkAllChains<kBits>(wpr, wpi, twr, twi);
 
   double re[kN];
   double im[kN];
@@ -877,29 +888,7 @@ template <int kBits, class V, class VS>
   // Twiddle q of pass b at index 2^b - 1 + q.
   alignas(64) double twr[kN];
   alignas(64) double twi[kN];
-  double wr[kBits];
-  double wi[kBits];
-#pragma GCC unroll 16
-  for (int b = 0; b < kBits; ++b) {
-    wr[b] = 1.0;
-    wi[b] = 0.0;
-  }
-#pragma GCC unroll 16
-  for (int q = 0; q < kN / 2; ++q) {
-#pragma GCC unroll 16
-    for (int b = 0; b < kBits; ++b) {
-      if (q >= (1 << b)) continue;
-      twr[(1 << b) - 1 + q] = wr[b];
-      twi[(1 << b) - 1 + q] = wi[b];
-      if (q + 1 < (1 << b)) {
-        simd::V1 r{wr[b]};
-        simd::V1 i{wi[b]};
-        Step(r, i, simd::V1{wpr[b]}, simd::V1{wpi[b]});
-        wr[b] = r.v;
-        wi[b] = i.v;
-      }
-    }
-  }
+  WalkAllChains<kBits>(wpr, wpi, twr, twi);
   // w times b: (wr br - wi bi, wr bi + wi br), the reference's products and
   // operand order.
   const auto times = [](V wr, V wi, V b) {
