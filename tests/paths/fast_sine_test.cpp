@@ -28,8 +28,8 @@ namespace {
 
 // Lengths go up to 2^29; one more doubling for margin.
 constexpr int kMaxGroupLog2 = 30;
-// The analysed bound; the measured maximum is 0.5132.  sinl itself is good
-// to about 0.0005 of a double's ulp.
+// The bound; the measured maximum is 0.5122 (on 7e7 random arguments).  sinl
+// itself is good to about 0.0005 of a double's ulp.
 constexpr double kMaxUlpError = 0.515;
 
 uint64_t Bits(double x) { return std::bit_cast<uint64_t>(x); }
@@ -240,7 +240,7 @@ TEST(FastSineVTest, DenseSweepMatchesFastSineInEveryLane) {
 // comparison (< for <=) or a wrong selection shows.
 TEST(FastSineVTest, BranchPointsMatchFastSineInEveryLane) {
   std::vector<double> args;
-  for (const double centre : {kPi / 4.0, 3.0 * kPi / 4.0, kPi}) {
+  for (const double centre : {kPi / 2.0, kPi}) {
     double below = centre;
     double above = centre;
     for (int i = 0; i < 64; ++i) {
