@@ -339,6 +339,9 @@ class LaneTransform {
   // Cursors of a middle sweep: up to 2^kMaxSweepPasses - 1, in vectors.
   static constexpr int kCursorVectors =
       ((1 << kMaxSweepPasses) + kLanes - 1) / kLanes;
+  // Columns per chunk of a middle sweep whose values lie this many blocks
+  // apart or more (see MiddleSweep).
+  static constexpr size_t kChunk = 8;
 
   explicit LaneTransform(const TransformJob& job)
       : job_(job),
@@ -539,44 +542,111 @@ class LaneTransform {
       stepI[v] = V::Load(stepIm + v * kLanes);
     }
 
-    const size_t groupSpan = span * kValues;
-    alignas(64) double twRe[kCursorVectors * kLanes];
-    alignas(64) double twIm[kCursorVectors * kLanes];
-    for (size_t g = 0; g < blocksPerRow_; g += groupSpan) {
-      V curR[kCursorVectors];
-      V curI[kCursorVectors];
-      for (int v = 0; v < kCursorVectors; ++v) {
-        curR[v] = V::Load(initRe + v * kLanes);
-        curI[v] = V::Load(initIm + v * kLanes);
+    if (span < kChunk) {
+      // Blocks in the recurrence's order, the cursors stepped per block.
+      alignas(64) double twRe[kCursorVectors * kLanes];
+      alignas(64) double twIm[kCursorVectors * kLanes];
+      for (size_t g = 0; g < blocksPerRow_; g += span * kValues) {
+        V curR[kCursorVectors];
+        V curI[kCursorVectors];
+        for (int v = 0; v < kCursorVectors; ++v) {
+          curR[v] = V::Load(initRe + v * kLanes);
+          curI[v] = V::Load(initIm + v * kLanes);
+        }
+        for (size_t j = 0; j < span; ++j) {
+          for (size_t k = 0; k < static_cast<size_t>(kLanes); ++k) {
+            for (int v = 0; v < kCursorVectors; ++v) {
+              curR[v].Store(twRe + v * kLanes);
+              curI[v].Store(twIm + v * kLanes);
+              Step(curR[v], curI[v], stepR[v], stepI[v]);
+            }
+            SweepBlock<kPasses>(BlockAt(k, g + j), span, twRe, twIm);
+          }
+        }
       }
-      for (size_t j = 0; j < span; ++j) {
-        for (size_t k = 0; k < static_cast<size_t>(kLanes); ++k) {
-          for (int v = 0; v < kCursorVectors; ++v) {
-            curR[v].Store(twRe + v * kLanes);
-            curI[v].Store(twIm + v * kLanes);
-            Step(curR[v], curI[v], stepR[v], stepI[v]);
-          }
-          double* base = BlockAt(k, g + j);
-          V re[kValues];
-          V im[kValues];
-          for (int c = 0; c < kValues; ++c) {
-            const double* b = base + c * span * 2 * kLanes;
-            re[c] = V::Load(b);
-            im[c] = V::Load(b + kLanes);
-          }
-          FusedPasses<kPasses>(re, im, [&](int lane, V& wr, V& wi) {
-            wr = V::Set1(twRe[lane]);
-            wi = V::Set1(twIm[lane]);
-          });
-          for (int c = 0; c < kValues; ++c) {
-            double* b = base + c * span * 2 * kLanes;
-            re[c].Store(b);
-            im[c].Store(b + kLanes);
-          }
-          WalkFor(kValues);
+      return;
+    }
+
+    // Wide spans: blocks in chunks of kChunk columns j, each chunk row by
+    // row (k outer, j inner), so that consecutive blocks lie 2 L doubles
+    // apart.  In the recurrence's order (j inner to k) they would lie a row
+    // apart, a multiple of 4 KiB, with every value of a block in the same
+    // cache sets as the last block's: each block would evict the lines the
+    // one before is still storing (sweeps three times slower from 2^15 up).
+    // The twiddles of a chunk, q = j L + k, are walked in the recurrence's
+    // order one chunk ahead, a step per block of the chunk before.
+    constexpr size_t kChunkSteps = kChunk * kLanes;  // = blocks per chunk
+    constexpr size_t kStepDoubles = kCursorVectors * kLanes;
+    alignas(64) double bufRe[2][kChunkSteps * kStepDoubles];
+    alignas(64) double bufIm[2][kChunkSteps * kStepDoubles];
+    const size_t groupSpan = span * kValues;
+    const size_t chunksPerGroup = span / kChunk;
+    const size_t chunkCount = (blocksPerRow_ / groupSpan) * chunksPerGroup;
+    V curR[kCursorVectors];
+    V curI[kCursorVectors];
+    size_t filled = 0;  // chunks whose twiddles are walked
+    // Step `step` of the chunk being filled: every cursor's value stored,
+    // then one step; a chunk that starts a group starts at the checkpoints.
+    const auto fillStep = [&](size_t step) {
+      if (step == 0 && filled % chunksPerGroup == 0) {
+        for (int v = 0; v < kCursorVectors; ++v) {
+          curR[v] = V::Load(initRe + v * kLanes);
+          curI[v] = V::Load(initIm + v * kLanes);
+        }
+      }
+      double* re = bufRe[filled & 1] + step * kStepDoubles;
+      double* im = bufIm[filled & 1] + step * kStepDoubles;
+      for (int v = 0; v < kCursorVectors; ++v) {
+        curR[v].Store(re + v * kLanes);
+        curI[v].Store(im + v * kLanes);
+        Step(curR[v], curI[v], stepR[v], stepI[v]);
+      }
+      if (step + 1 == kChunkSteps) ++filled;
+    };
+    for (size_t step = 0; step < kChunkSteps; ++step) fillStep(step);
+
+    for (size_t c = 0; c < chunkCount; ++c) {
+      const size_t g = (c / chunksPerGroup) * groupSpan;
+      const size_t j0 = (c % chunksPerGroup) * kChunk;
+      const double* twRe = bufRe[c & 1];
+      const double* twIm = bufIm[c & 1];
+      const bool fillNext = c + 1 < chunkCount;
+      size_t block = 0;
+      for (size_t k = 0; k < static_cast<size_t>(kLanes); ++k) {
+        for (size_t j = 0; j < kChunk; ++j, ++block) {
+          if (fillNext) fillStep(block);
+          const size_t at = (j * kLanes + k) * kStepDoubles;
+          SweepBlock<kPasses>(BlockAt(k, g + j0 + j), span, twRe + at,
+                              twIm + at);
         }
       }
     }
+  }
+
+  // The fused passes of a middle sweep on one block: 2^kPasses values
+  // `span` blocks apart, cursor lane l's twiddle at twRe[l], twIm[l].
+  template <int kPasses>
+  [[gnu::always_inline]] void SweepBlock(double* base, size_t span,
+                                         const double* twRe,
+                                         const double* twIm) {
+    constexpr int kValues = 1 << kPasses;
+    V re[kValues];
+    V im[kValues];
+    for (int v = 0; v < kValues; ++v) {
+      const double* b = base + v * span * 2 * kLanes;
+      re[v] = V::Load(b);
+      im[v] = V::Load(b + kLanes);
+    }
+    FusedPasses<kPasses>(re, im, [&](int lane, V& wr, V& wi) {
+      wr = V::Set1(twRe[lane]);
+      wi = V::Set1(twIm[lane]);
+    });
+    for (int v = 0; v < kValues; ++v) {
+      double* b = base + v * span * 2 * kLanes;
+      re[v].Store(b);
+      im[v].Store(b + kLanes);
+    }
+    WalkFor(kValues);
   }
 
   void LastSweep() {
