@@ -155,6 +155,17 @@ struct MagnitudesStep {
   }
 };
 
+// The sums of a block of W bins 1 .. W of which at most W - 1 are asked
+// for: the top lane, the middle bin N/2 for a power-of-two N, has imaginary
+// sums of exactly zero, which would send the whole vector down Atan2's general
+// path; it gets its neighbour's sums instead (its angle is never kept).
+template <class V>
+Sums<V> SumsBelowTop(const double* spectrum, size_t length) {
+  const Sums<V> s = SumsFrom<V>(spectrum, 1, length);
+  return {simd::RepeatBelowTop(s.leftRe), simd::RepeatBelowTop(s.leftIm),
+          simd::RepeatBelowTop(s.rightRe), simd::RepeatBelowTop(s.rightIm)};
+}
+
 // The angles of bins 1 .. count when there are fewer than L bins, in as
 // few Atan2 calls as possible (a call costs about the same at every width):
 // a single bin's two angles as the lanes of one V2; up to L/2 bins with both
@@ -180,14 +191,16 @@ class SmallBinAngles {
     if constexpr (V::kLanes >= 4) {
       using Half = typename Narrower<V>::Type;
       if (count <= Half::kLanes) {
-        const Sums<Half> s = SumsFrom<Half>(spectrum, 1, length);
+        const Sums<Half> s = count < Half::kLanes
+                                 ? SumsBelowTop<Half>(spectrum, length)
+                                 : SumsFrom<Half>(spectrum, 1, length);
         Angle(Combine(s.rightIm, s.leftIm), Combine(s.rightRe, s.leftRe))
             .Store(storage_);
         leftOffset_ = Half::kLanes;
         return;
       }
     }
-    const Sums<V> s = SumsFrom<V>(spectrum, 1, length);
+    const Sums<V> s = SumsBelowTop<V>(spectrum, length);
     Angle(s.rightIm, s.rightRe).Store(storage_);
     Angle(s.leftIm, s.leftRe).Store(storage_ + V::kLanes);
   }

@@ -221,6 +221,8 @@ inline V2 AddInOrder(V2 a, V2 b) {
   return a;
 #endif
 }
+// The top lane replaced by the one below it.
+inline V2 RepeatBelowTop(V2 a) { return {_mm_unpacklo_pd(a.v, a.v)}; }
 inline V2 Min(V2 a, V2 b) { return {_mm_min_pd(a.v, b.v)}; }
 inline V2 Max(V2 a, V2 b) { return {_mm_max_pd(a.v, b.v)}; }
 inline M2 IsUnordered(V2 a, V2 b) { return {_mm_cmpunord_pd(a.v, b.v)}; }
@@ -336,6 +338,9 @@ inline V4 AddInOrder(V4 a, V4 b) {
   __m256d sum;
   __asm__("vaddpd %2, %1, %0" : "=x"(sum) : "x"(a.v), "x"(b.v));
   return {sum};
+}
+inline V4 RepeatBelowTop(V4 a) {
+  return {_mm256_permute4x64_pd(a.v, 0xA4)};  // lanes 0, 1, 2, 2
 }
 inline V4 Min(V4 a, V4 b) { return {_mm256_min_pd(a.v, b.v)}; }
 inline V4 Max(V4 a, V4 b) { return {_mm256_max_pd(a.v, b.v)}; }
@@ -484,6 +489,9 @@ inline V8 AddInOrder(V8 a, V8 b) {
   __m512d sum;
   __asm__("vaddpd %2, %1, %0" : "=v"(sum) : "v"(a.v), "v"(b.v));
   return {sum};
+}
+inline V8 RepeatBelowTop(V8 a) {
+  return {_mm512_permutexvar_pd(_mm512_set_epi64(6, 6, 5, 4, 3, 2, 1, 0), a.v)};
 }
 inline V8 Min(V8 a, V8 b) { return {_mm512_min_pd(a.v, b.v)}; }
 inline V8 Max(V8 a, V8 b) { return {_mm512_max_pd(a.v, b.v)}; }
