@@ -1,5 +1,6 @@
 // Engine set-up and release.
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -16,13 +17,38 @@ using ondavel::engine;
 // The largest length whose 2N doubles still count in a signed 32-bit value.
 constexpr int32_t kMaxLength = int32_t{1} << 29;
 
+// The window table starts this far past a 4 KiB boundary.  Large buffers
+// usually start just past one (the allocator maps them page by page), and
+// the gather reads the table at the same offsets at which it writes the
+// destination: with both at the same place in a page, each piece of work
+// would crowd its lines into the same few cache sets.
+constexpr uintptr_t kPage = 4096;
+constexpr uintptr_t kWindowPlacement = 2048 + 64;
+
+// A window table of `count` doubles at kWindowPlacement in its page; the
+// allocation itself is remembered just below the table.
+double* NewWindowTable(size_t count) {
+  void* block = std::malloc(count * sizeof(double) + kPage + sizeof(void*));
+  if (block == nullptr) return nullptr;
+  const auto start = reinterpret_cast<uintptr_t>(block) + sizeof(void*);
+  const uintptr_t table =
+      start + ((kWindowPlacement - start % kPage) + kPage) % kPage;
+  void** slot = reinterpret_cast<void**>(table) - 1;
+  *slot = block;
+  return reinterpret_cast<double*>(table);
+}
+
+void DeleteWindowTable(double* table) {
+  std::free(*(reinterpret_cast<void**>(table) - 1));
+}
+
 void ReleaseTables() {
   if (engine.reorderTable != nullptr) {
     std::free(engine.reorderTable);
     engine.reorderTable = nullptr;
   }
   if (engine.windowTable != nullptr) {
-    std::free(engine.windowTable);
+    DeleteWindowTable(engine.windowTable);
     engine.windowTable = nullptr;
   }
 }
@@ -49,10 +75,10 @@ Ondavel_Construction(int32_t length, uint32_t windowType) {
 
   const size_t count = static_cast<size_t>(engine.valueCount);
   auto* reorder = static_cast<int32_t*>(std::malloc(count * sizeof(int32_t)));
-  auto* window = static_cast<double*>(std::malloc(count * sizeof(double)));
+  double* window = NewWindowTable(count);
   if (reorder == nullptr || window == nullptr) {
     std::free(reorder);
-    std::free(window);
+    if (window != nullptr) DeleteWindowTable(window);
     return;
   }
   // Exact integer log2: the length is a power of two.
