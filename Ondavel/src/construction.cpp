@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "Ondavel.h"
 #include "dispatch.h"
@@ -28,18 +29,23 @@ constexpr uintptr_t kWindowPlacement = 2048 + 64;
 // A window table of `count` doubles at kWindowPlacement in its page; the
 // allocation itself is remembered just below the table.
 double* NewWindowTable(size_t count) {
+  if (count > (SIZE_MAX - kPage - sizeof(void*)) / sizeof(double)) {
+    return nullptr;  // the size would not fit (narrow address spaces)
+  }
   void* block = std::malloc(count * sizeof(double) + kPage + sizeof(void*));
   if (block == nullptr) return nullptr;
-  const auto start = reinterpret_cast<uintptr_t>(block) + sizeof(void*);
-  const uintptr_t table =
-      start + ((kWindowPlacement - start % kPage) + kPage) % kPage;
-  void** slot = reinterpret_cast<void**>(table) - 1;
-  *slot = block;
+  char* const start = static_cast<char*>(block) + sizeof(void*);
+  const uintptr_t at = reinterpret_cast<uintptr_t>(start) % kPage;
+  char* const table = start + (kWindowPlacement + kPage - at) % kPage;
+  std::memcpy(table - sizeof(void*), &block, sizeof(void*));
   return reinterpret_cast<double*>(table);
 }
 
 void DeleteWindowTable(double* table) {
-  std::free(*(reinterpret_cast<void**>(table) - 1));
+  void* block = nullptr;
+  std::memcpy(&block, reinterpret_cast<char*>(table) - sizeof(void*),
+              sizeof(void*));
+  std::free(block);
 }
 
 void ReleaseTables() {
@@ -74,7 +80,10 @@ Ondavel_Construction(int32_t length, uint32_t windowType) {
   if (!IsSupportedLength(length)) return;
 
   const size_t count = static_cast<size_t>(engine.valueCount);
-  auto* reorder = static_cast<int32_t*>(std::malloc(count * sizeof(int32_t)));
+  auto* reorder =
+      count <= SIZE_MAX / sizeof(int32_t)
+          ? static_cast<int32_t*>(std::malloc(count * sizeof(int32_t)))
+          : nullptr;
   double* window = NewWindowTable(count);
   if (reorder == nullptr || window == nullptr) {
     std::free(reorder);
