@@ -28,6 +28,11 @@ namespace {
 using testing::Function;
 using testing::JudgeTally;
 
+// The error is measured against long double, itself off by up to 2^-10 of
+// a double's ulp: a correctly rounded result next to a rounding boundary
+// may show a hair over 0.5.  Correct rounding itself is `wrong == 0`.
+constexpr double kMaxMeasuredUlpError = 0.5 + 0x1p-9;
+
 // The three arguments the window table takes at position r of length n,
 // formed as it forms them.
 template <class Visit>
@@ -77,7 +82,7 @@ TEST(CosineTest, EveryWindowArgumentUpTo2To20IsCorrectlyRounded) {
   Print("window arguments, N = 2^20", tally);
   EXPECT_EQ(tally.arguments, 3 * kLength);
   EXPECT_EQ(tally.wrong, 0) << "first at " << tally.firstWrongArgument;
-  EXPECT_LE(tally.maxUlpError, 0.5);
+  EXPECT_LE(tally.maxUlpError, kMaxMeasuredUlpError);
 #endif
 }
 
@@ -109,7 +114,7 @@ TEST(CosineTest, ArgumentsAcrossTheReducibleRangeAreCorrectlyRounded) {
   visit(kCosineReducibleLimit);
   Print("reducible range", tally);
   EXPECT_EQ(tally.wrong, 0) << "first at " << tally.firstWrongArgument;
-  EXPECT_LE(tally.maxUlpError, 0.5);
+  EXPECT_LE(tally.maxUlpError, kMaxMeasuredUlpError);
 #endif
 }
 
@@ -186,7 +191,7 @@ int main(int argc, char** argv) {
     }
   }
   Print("all lengths", total);
-  return total.wrong == 0 && total.maxUlpError <= 0.5 ? 0 : 1;
+  return total.wrong == 0 && total.maxUlpError <= kMaxMeasuredUlpError ? 0 : 1;
 #endif
 }
 #endif
