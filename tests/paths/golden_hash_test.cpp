@@ -75,7 +75,8 @@ class Generator {
   double Value(int spread) {
     const uint64_t r = Next();
     const uint64_t exponent =
-        1023 - spread + static_cast<uint64_t>((r >> 52) % (2 * spread));
+        1023 - spread +
+        static_cast<uint64_t>((r >> 52) % (2 * static_cast<uint64_t>(spread)));
     return FromBits((r & 0x800FFFFFFFFFFFFFu) | (exponent << 52));
   }
 
@@ -180,7 +181,7 @@ void HashTransforms(Fnv1a& process, Fnv1a& measures) {
     }
   }
   // Long windows, where the cosine's arguments are finest.
-  const std::vector<double> ones(2 * 65536, 1.0);
+  const std::vector<double> ones(size_t{2} * 65536, 1.0);
   std::vector<double> out(ones.size());
   for (const uint32_t type : {1u, 6u, 12u, 13u}) {
     Ondavel_Construction(65536, type);
@@ -252,19 +253,20 @@ Hashes HashEverything() {
           binMapping.value(), all.value()};
 }
 
-void RequestPath(const char* name) {
+// Both return true on success.
+bool RequestPath(const char* name) {
 #if defined(_WIN32)
-  _putenv_s("ONDAVEL_ISA", name);
+  return _putenv_s("ONDAVEL_ISA", name) == 0;
 #else
-  setenv("ONDAVEL_ISA", name, 1);
+  return setenv("ONDAVEL_ISA", name, 1) == 0;
 #endif
 }
 
-void ClearPathRequest() {
+bool ClearPathRequest() {
 #if defined(_WIN32)
-  _putenv_s("ONDAVEL_ISA", "");
+  return _putenv_s("ONDAVEL_ISA", "") == 0;
 #else
-  unsetenv("ONDAVEL_ISA");
+  return unsetenv("ONDAVEL_ISA") == 0;
 #endif
 }
 
@@ -296,7 +298,7 @@ TEST(GoldenHashTest, EveryPathGivesThePinnedBits) {
 #endif
       continue;
     }
-    RequestPath(path.name);
+    ASSERT_TRUE(RequestPath(path.name));
     // The path is chosen at set-up: check that the request took effect.
     Ondavel_Construction(4, 0);
     const std::string active = activeKernels->name;
@@ -312,7 +314,7 @@ TEST(GoldenHashTest, EveryPathGivesThePinnedBits) {
     EXPECT_EQ(Hex(h.all), Hex(kGoldenHash)) << "on path " << path.name;
     ++ran;
   }
-  ClearPathRequest();
+  EXPECT_TRUE(ClearPathRequest());
   EXPECT_GE(ran, 1);
 }
 
