@@ -55,9 +55,8 @@ void CallFftNode(InputReader& in, const Session& session) {
   const double quotient =
       (static_cast<double>(session.length) * frequency) / rate;
   int32_t expected = kNoBin;
-  if (rate != 0.0 && !std::isnan(quotient)) {
-    // Out of float range the quotient becomes an infinity, then falls out
-    // of the int32 range below.
+  // Beyond 2^32 no single-precision ceiling can be an int32.
+  if (rate != 0.0 && std::fabs(quotient) < 0x1p32) {
     const float ceiling = std::ceil(static_cast<float>(quotient));
     if (ceiling >= -2147483648.0f && ceiling < 2147483648.0f) {
       expected = static_cast<int32_t>(ceiling);
