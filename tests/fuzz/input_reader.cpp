@@ -1,7 +1,6 @@
 #include "input_reader.h"
 
 #include <cfloat>
-#include <cmath>
 #include <limits>
 
 namespace ondavel_fuzz {
@@ -11,13 +10,22 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kGuard = 3.4e-38;
 
-double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
+constexpr double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
+
+// The neighbours of a nonzero finite double, one ulp nearer to zero or
+// further from it.
+constexpr double TowardZero(double v) {
+  return FromBits(std::bit_cast<uint64_t>(v) - 1);
+}
+constexpr double AwayFromZero(double v) {
+  return FromBits(std::bit_cast<uint64_t>(v) + 1);
+}
 
 // Values at the library's thresholds and at the edges of the format: the
 // wrap points, the stepping limit of the angle wrap, the angle guard, squares
 // that overflow or vanish, subnormals, NaN of both signs and kinds, and the
 // int32 limits of the bin mapping.
-const double kAwkward[] = {
+constexpr double kAwkward[] = {
     0.0,
     -0.0,
     1.0,
@@ -25,19 +33,19 @@ const double kAwkward[] = {
     0.5,
     kPi,
     -kPi,
-    std::nextafter(kPi, 0.0),
-    std::nextafter(-kPi, 0.0),
-    std::nextafter(kPi, 4.0),
+    TowardZero(kPi),
+    TowardZero(-kPi),
+    AwayFromZero(kPi),
     kTwoPi,
     -kTwoPi,
     3.0 * kPi,
     1024.0 * kTwoPi,
-    std::nextafter(1024.0 * kTwoPi, 1e300),
+    AwayFromZero(1024.0 * kTwoPi),
     -1024.0 * kTwoPi,
     1e17,
     kGuard,
     -kGuard,
-    std::nextafter(kGuard, 0.0),
+    TowardZero(kGuard),
     FLT_MIN,
     1e-160,
     1e154,

@@ -24,11 +24,12 @@ if ! command -v clang++ >/dev/null ||
   exit 0
 fi
 
+mkdir -p "$build"
 if ! { CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" -G Ninja \
          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDAVEL_FUZZ_COVERAGE=OFF &&
        cmake --build "$build" -j2 --target ondavel_call_fuzzer; } \
-     >"$build.log" 2>&1; then
-  cat "$build.log"
+     >"$build/build.log" 2>&1; then
+  cat "$build/build.log"
   echo "fuzz: build failed"
   exit 1
 fi
@@ -42,11 +43,13 @@ cp "$root"/tests/fuzz/corpus/* "$corpus"/
 log=$build/fuzz.log
 status=0
 # -timeout: an input that runs this long counts as a hang (the largest
-# set-ups take about a second).  -max_len: 64 calls fit well within it.
+# set-ups take about a second).  -max_len with -len_control=0: sequences of
+# up to a few dozen calls from the start, instead of the short inputs
+# libFuzzer would otherwise keep to for many minutes.
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
   "$build/ondavel_call_fuzzer" -max_total_time="$seconds" -timeout=30 \
-  -max_len=1024 -print_final_stats=1 -artifact_prefix="$findings/" \
+  -max_len=256 -len_control=0 -print_final_stats=1 -artifact_prefix="$findings/" \
   "$corpus" >"$log" 2>&1 || status=$?
 
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
