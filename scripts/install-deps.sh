@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
   libmpfr-dev pkgconf dpkg-dev)
 missing=()
+# The fuzzer (tests/fuzz): clang with libFuzzer, and llvm-cov for its line
+# coverage.
+packages+=(clang libclang-rt-dev llvm)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done
