@@ -25,56 +25,33 @@ namespace ondavel {
 namespace {
 namespace transform_simd {
 
-// Twiddles of the passes H = 1 .. L/2 at cursor lane 2^t - 1 + q, each
-// repeated over a vector: short chains, walked once per transform.
-template <class V>
-[[gnu::always_inline]] inline void WalkLaneTwiddles(const double* wpr,
-                                                    const double* wpi,
-                                                    V* smallRe, V* smallIm) {
-  constexpr int kLaneBits = LaneState<V>::kLaneBits;
-  for (int t = 0; t < kLaneBits; ++t) {
-    const int half = 1 << t;
-    simd::V1 wr = simd::V1::Set1(1.0);
-    simd::V1 wi = simd::V1::Set1(0.0);
-    const simd::V1 pr = simd::V1::Set1(wpr[t]);
-    const simd::V1 pi = simd::V1::Set1(wpi[t]);
-    for (int q = 0; q < half; ++q) {
-      smallRe[half - 1 + q] = V::Set1(wr.v);
-      smallIm[half - 1 + q] = V::Set1(wi.v);
-      if (q + 1 < half) Step(wr, wi, pr, pi);
-    }
-  }
-}
-
 // Block k of the values of u, lane a the source value rev(u, k, a): run
 // rev(u) of each of the L source rows, element rev(k) of its runs.
 template <class V>
-[[gnu::always_inline]] inline void LoadReversedRuns(const LaneState<V>& s,
+[[gnu::always_inline]] inline void LoadReversedRuns(const double* src,
+                                                    size_t rowStride, int uBits,
                                                     size_t u, V* re, V* im) {
   constexpr int kLanes = V::kLanes;
-  const int uBits = s.bits - 2 * LaneState<V>::kLaneBits;
-  const size_t rowStride = 2 * s.rowLength;
   const double* run =
-      s.job.source +
-      2 * kLanes * ReverseLowBits(static_cast<uint32_t>(u), uBits);
+      src + 2 * kLanes * ReverseLowBits(static_cast<uint32_t>(u), uBits);
   for (int k = 0; k < kLanes; ++k) {
-    const double* r = run + ReverseLowBits(static_cast<uint32_t>(k),
-                                           LaneState<V>::kLaneBits) *
-                                rowStride;
+    const double* r =
+        run +
+        ReverseLowBits(static_cast<uint32_t>(k), Log2(kLanes)) * rowStride;
     simd::DeinterleaveReversed(V::Load(r), V::Load(r + kLanes), re[k], im[k]);
   }
 }
 
 // The window's factors for the blocks of u, lane a from window row a.
 template <class V>
-[[gnu::always_inline]] inline void TaperBlocks(const LaneState<V>& s, size_t u,
+[[gnu::always_inline]] inline void TaperBlocks(const double* window,
+                                               size_t rowStride, size_t u,
                                                V* re, V* im) {
   constexpr int kLanes = V::kLanes;
-  const size_t rowStride = 2 * s.rowLength;
   V rowLo[kLanes];
   V rowHi[kLanes];
   for (int a = 0; a < kLanes; ++a) {
-    const double* r = s.job.windowTable + a * rowStride + 2 * kLanes * u;
+    const double* r = window + a * rowStride + 2 * kLanes * u;
     rowLo[a] = V::Load(r);
     rowHi[a] = V::Load(r + kLanes);
   }
@@ -89,26 +66,43 @@ template <class V>
 template <class V>
 [[gnu::always_inline]] inline void GatherSweep(LaneState<V>& s) {
   constexpr int kLanes = V::kLanes;
+  constexpr int kLaneBits = LaneState<V>::kLaneBits;
+  // Twiddles of the passes H = 1 .. L/2, lane 2^t - 1 + q: short chains.
   V smallRe[kLanes];
   V smallIm[kLanes];
-  WalkLaneTwiddles(s.wpr, s.wpi, smallRe, smallIm);
+  for (int t = 0; t < kLaneBits; ++t) {
+    const int half = 1 << t;
+    simd::V1 wr = simd::V1::Set1(1.0);
+    simd::V1 wi = simd::V1::Set1(0.0);
+    const simd::V1 pr = simd::V1::Set1(s.wpr[t]);
+    const simd::V1 pi = simd::V1::Set1(s.wpi[t]);
+    for (int q = 0; q < half; ++q) {
+      smallRe[half - 1 + q] = V::Set1(wr.v);
+      smallIm[half - 1 + q] = V::Set1(wi.v);
+      if (q + 1 < half) Step(wr, wi, pr, pi);
+    }
+  }
+  const double* src = s.job.source;
+  const double* window = s.job.windowTable;
   const V divisor = V::Set1(static_cast<double>(s.n));
+  const int uBits = s.bits - 2 * kLaneBits;
+  const size_t rowStride = 2 * s.rowLength;
   for (size_t u = 0; u < s.blocksPerRow; ++u) {
     // Steps first, so the chains start as early as possible, in two halves:
     // a long run of dependent steps would crowd the schedulers.
     s.WalkFor(kLanes / 2);
     V re[kLanes];
     V im[kLanes];
-    LoadReversedRuns(s, u, re, im);
+    LoadReversedRuns(src, rowStride, uBits, u, re, im);
     s.WalkFor(kLanes / 2);
-    if (s.job.windowTable != nullptr) TaperBlocks(s, u, re, im);
+    if (window != nullptr) TaperBlocks(window, rowStride, u, re, im);
     if (s.job.divideBeforePasses) {
       for (int k = 0; k < kLanes; ++k) {
         re[k] = re[k] / divisor;
         im[k] = im[k] / divisor;
       }
     }
-    FusedPasses<LaneState<V>::kLaneBits>(re, im, [&](int lane, V& wr, V& wi) {
+    FusedPasses<kLaneBits>(re, im, [&](int lane, V& wr, V& wi) {
       wr = smallRe[lane];
       wi = smallIm[lane];
     });
