@@ -4,4 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --workflow --preset release
+tests/consumer/run.sh build/release
 cmake --workflow --preset sanitize

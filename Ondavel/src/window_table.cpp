@@ -1,9 +1,9 @@
 #include "window_table.h"
 
-#include <cmath>
 #include <cstddef>
 
 #include "constants.h"
+#include "cosine.h"
 
 namespace ondavel {
 
@@ -42,10 +42,11 @@ void FillWindowTable(double* window, const int32_t* reorder, int32_t length,
     const int32_t reversed = reorder[2 * i] >> 1;
     const double x = (static_cast<double>(reversed) * kTwoPi) / n;
     // All three cosines are taken whatever the coefficients, so every window
-    // costs the same to build.
-    const double c1 = std::cos(x);
-    const double c2 = std::cos(x + x);
-    const double c3 = std::cos(x * 3.0);
+    // costs the same to build.  The library's own, correctly rounded cosine
+    // makes the table the same on every platform.
+    const double c1 = Cosine(x);
+    const double c2 = Cosine(x + x);
+    const double c3 = Cosine(x * 3.0);
     const double value = (((w.a0 - w.a1 * c1) + w.a2 * c2) - w.a3 * c3) / w.d;
     window[2 * i] = value;
     window[2 * i + 1] = value;

@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+#include "Ondavel/src/cosine.h"
+
 namespace ondavel_test {
 
 // The doubles nearest to pi and 2 pi, as the library uses them.
@@ -54,13 +56,14 @@ inline WindowCoefficients CoefficientsOf(uint32_t type) {
   return type <= 13 ? kTable[type] : kTable[0];
 }
 
-// Window value of input element n, rounded step by step in the defined order.
+// Window value of input element n, rounded step by step in the defined order,
+// from correctly rounded cosines.
 inline double WindowValue(uint32_t type, int n, int length) {
   const WindowCoefficients c = CoefficientsOf(type);
   const double x = (static_cast<double>(n) * kTwoPi) / length;
-  const double c1 = std::cos(x);
-  const double c2 = std::cos(x + x);
-  const double c3 = std::cos(x * 3.0);
+  const double c1 = ondavel::Cosine(x);
+  const double c2 = ondavel::Cosine(x + x);
+  const double c3 = ondavel::Cosine(x * 3.0);
   return (((c.a0 - c.a1 * c1) + c.a2 * c2) - c.a3 * c3) / c.d;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "constants.h"
+#include "kernels/atan2_simd.h"
 #include "kernels/simd/vec.h"
 
 namespace ondavel {
@@ -38,8 +39,12 @@ inline ChannelSums SumsAt(const double* spectrum, size_t k, size_t length) {
 }
 
 // The argument of re + i im, or 0 where the real part is (almost) zero.
+// The library's own arctangent, as on the vector paths, so that every path
+// and platform gives the same angle.
 inline double GuardedAngle(double im, double re) {
-  return std::fabs(re) < kAngleGuard ? 0.0 : std::atan2(im, re);
+  return std::fabs(re) < kAngleGuard
+             ? 0.0
+             : simd::Atan2(simd::V1{im}, simd::V1{re}).v;
 }
 
 // Bins 1 .. N/2 - 1 exist only for N >= 4; N/2 rounds down.

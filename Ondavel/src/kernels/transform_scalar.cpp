@@ -2,9 +2,9 @@
 // twiddles come from two sines per pass and a trigonometric recurrence.
 #include "kernels/transform_scalar.h"
 
-#include <cmath>
 #include <cstddef>
 
+#include "kernels/fast_sine.h"
 #include "kernels/kernels.h"
 
 namespace ondavel {
@@ -30,9 +30,11 @@ void DivideByLengthScalar(double* data, int32_t length) {
 
 PassTwiddle PassTwiddleOf(size_t groupLength, double sign) {
   const double theta = (kTwoPi / static_cast<double>(groupLength)) * sign;
-  const double alpha = std::sin(0.5 * theta);
+  // The library's own sine, correctly rounded on these arguments, as on the
+  // vector paths: every path and platform walks the same twiddles.
+  const double alpha = FastSine(0.5 * theta);
   // cos(theta) - 1 without the cancellation of taking it directly.
-  return {(alpha * alpha) * -2.0, std::sin(theta)};
+  return {(alpha * alpha) * -2.0, FastSine(theta)};
 }
 
 void ButterflyPassesScalar(double* data, size_t length, double sign) {
