@@ -78,7 +78,7 @@ void TransformSimd(const TransformJob& job) {
 #if defined(ONDAVEL_HAVE_V8)
   if constexpr (V::kLanes >= 8) {
     if (n >= 64) {
-      transform_simd::LaneTransform<simd::V8, V>(job).Run();
+      transform_simd::RunLaneTransform<simd::V8, V>(job);
       return;
     }
   }
@@ -86,13 +86,13 @@ void TransformSimd(const TransformJob& job) {
 #if defined(ONDAVEL_HAVE_V4)
   if constexpr (V::kLanes >= 4) {
     if (n >= 16) {
-      transform_simd::LaneTransform<simd::V4, V>(job).Run();
+      transform_simd::RunLaneTransform<simd::V4, V>(job);
       return;
     }
   }
 #endif
   if (n >= 4) {
-    transform_simd::LaneTransform<simd::V2, V>(job).Run();
+    transform_simd::RunLaneTransform<simd::V2, V>(job);
     return;
   }
   TransformScalar(job);

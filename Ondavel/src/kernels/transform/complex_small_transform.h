@@ -108,8 +108,9 @@ template <int kBits, class V>
   }
 }
 
+// Out of line, as SmallTransform.
 template <int kBits, class V, class VS>
-[[gnu::always_inline]] inline void Transform(const TransformJob& job) {
+[[gnu::noinline]] void Transform(const TransformJob& job) {
   constexpr int kN = 1 << kBits;
   constexpr int kC = simd::ComplexValues<V>::kValues;
   constexpr int kVectors = kN / kC;

@@ -127,6 +127,13 @@ class LaneTransform {
   CheckpointGroup* lastGroup_ = nullptr;
 };
 
+// Out of line, so that the transform's state (the checkpoint walker
+// alone takes several KiB) and code stay out of the length switch.
+template <class V, class VS>
+[[gnu::noinline]] void RunLaneTransform(const TransformJob& job) {
+  LaneTransform<V, VS>(job).Run();
+}
+
 }  // namespace transform_simd
 }  // namespace
 }  // namespace ondavel
