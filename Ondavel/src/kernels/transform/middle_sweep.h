@@ -40,24 +40,22 @@ struct MiddleSweepShape {
   static constexpr size_t kChunk = 8;
 };
 
-// Where the cursors start and how they step: lane l starts at
-// (startRe[l], startIm[l]) and steps by (stepR, stepI) lane l.  Lanes past
-// the sweep's cursors idle at (1, 0) with a zero step.
+// Where the cursors start and how they step, in arrays local to the sweep:
+// lane l starts at (startRe[l], startIm[l]) and steps by (stepR, stepI)
+// lane l.  Lanes past the sweep's cursors idle at (1, 0) with a zero step.
 template <class V>
 struct SweepCursors {
   static constexpr int kVectors = MiddleSweepShape<V>::kCursorVectors;
-  alignas(64) double startRe[kVectors * V::kLanes];
-  alignas(64) double startIm[kVectors * V::kLanes];
-  V stepR[kVectors];
-  V stepI[kVectors];
+  double* startRe;
+  double* startIm;
+  V* stepR;
+  V* stepI;
 };
 
 template <int kPasses, class V>
-[[gnu::always_inline]] inline void StartCursors(const double* wpr,
-                                                const double* wpi,
-                                                int firstPass,
-                                                const SweepCheckpoints& from,
-                                                SweepCursors<V>& cursors) {
+[[gnu::always_inline]] inline void StartCursors(
+    const double* wpr, const double* wpi, int firstPass,
+    const SweepCheckpoints& from, const SweepCursors<V>& cursors) {
   constexpr int kLanes = MiddleSweepShape<V>::kCursorLanes;
   alignas(64) double stepRe[kLanes];
   alignas(64) double stepIm[kLanes];
@@ -208,7 +206,12 @@ template <int kPasses, class V>
 [[gnu::noinline]] void MiddleSweep(LaneState<V>& s, const PlannedSweep& sweep,
                                    const SweepCheckpoints& checkpoints) {
   const size_t span = size_t{1} << sweep.shift;  // blocks between values
-  SweepCursors<V> cursors;
+  constexpr int kVectors = SweepCursors<V>::kVectors;
+  alignas(64) double startRe[MiddleSweepShape<V>::kCursorLanes];
+  alignas(64) double startIm[MiddleSweepShape<V>::kCursorLanes];
+  V stepR[kVectors];
+  V stepI[kVectors];
+  const SweepCursors<V> cursors = {startRe, startIm, stepR, stepI};
   StartCursors<kPasses>(s.wpr, s.wpi, LaneState<V>::kLaneBits + sweep.shift,
                         checkpoints, cursors);
   if (span < MiddleSweepShape<V>::kChunk) {
