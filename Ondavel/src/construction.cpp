@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Ondavel.h"
+#include "constants.h"
 #include "dispatch.h"
 #include "engine_state.h"
 #include "reorder_table.h"
@@ -15,8 +16,7 @@ namespace {
 
 using ondavel::engine;
 
-// The largest length whose 2N doubles still count in a signed 32-bit value.
-constexpr int32_t kMaxLength = int32_t{1} << 29;
+constexpr int32_t kMaxLength = int32_t{1} << ondavel::kMaxLengthBits;
 
 // The window table starts this far past a 4 KiB boundary.  Large buffers
 // usually start just past one (the allocator maps them page by page), and
