@@ -6,20 +6,25 @@
 #
 #   pellarin_exe_under_wine.sh <folder holding Pellarin.exe and the DLL>
 #
-# WINE names the wine loader (default: wine64, wine, /usr/lib/wine/wine64).
-# WINEPREFIX defaults to .wine-prefix in that folder, created on first use
-# (some 30 s).  Exits 77 when there is no wine.  Every run is bounded by a
-# timeout, so a run that waits when it should not fails instead of hanging.
+# WINE64 names the wine loader (default: /usr/lib/wine/wine64, or wine64 on
+# the path).  WINEPREFIX defaults to .wine-prefix in that folder; a missing
+# prefix is created first (some 30 s), under a lock and marked with .ready,
+# so runs sharing a prefix create it once.  Exits 77 when there is no wine.
+# Every run is bounded by a timeout, so a run that waits when it should not
+# fails instead of hanging.
 set -eu
 
 [ $# -eq 1 ] || { echo "usage: $0 <folder with Pellarin.exe>" >&2; exit 2; }
 bin=$(cd "$1" && pwd)
 exe=$bin/Pellarin.exe
 [ -f "$exe" ] || { echo "no $exe" >&2; exit 2; }
-wine=${WINE:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
-[ -x "$wine" ] || { echo "SKIP: no wine found" >&2; exit 77; }
-export WINEPREFIX="${WINEPREFIX:-$bin/.wine-prefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=${WINE64:-/usr/lib/wine/wine64}
+[ -x "$wine" ] || wine=$(command -v wine64 || true)
+[ -n "$wine" ] && [ -x "$wine" ] || { echo "SKIP: no wine64 found" >&2; exit 77; }
+export WINEPREFIX="${WINEPREFIX:-$bin/.wine-prefix}" WINEDEBUG=-all WINEARCH=win64
+# No Mono or Gecko installer prompts, no menu entries, no windows.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellarin-wine-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -29,9 +34,14 @@ fail() {
   failures=$((failures + 1))
 }
 
-# The prefix is made outside the timed runs.
-timeout -k 10 300 "$wine" cmd /c exit >/dev/null 2>&1 </dev/null ||
-  { echo "wine cannot start in $WINEPREFIX" >&2; exit 1; }
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  timeout -k 10 600 flock "$WINEPREFIX.lock" sh -c \
+    '[ -f "$WINEPREFIX/.ready" ] ||
+     { "$1" wineboot --init && touch "$WINEPREFIX/.ready"; }' \
+    create "$wine" >/dev/null 2>&1 </dev/null ||
+    { echo "cannot create the wine prefix $WINEPREFIX" >&2; exit 1; }
+fi
 
 # Runs Pellarin.exe in folder $1 with no terminal anywhere: a session of its
 # own, input from /dev/null, output to files.  Sets $status.
