@@ -28,6 +28,7 @@ wine_dir=/usr/lib/wine
 export WINEPREFIX="$PWD/build/windows-x64/wineprefix" WINEDEBUG=-all
 cmake/wine-run.sh "$WINEPREFIX"
 "$wine_dir/wineserver" -p
+cmake/wine-run.sh "$WINEPREFIX"  # the services, on the persistent server
 trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
 cmake --workflow --preset windows-x64
 library_tests_per_path windows-x64 scalar sse2 avx2 avx512
