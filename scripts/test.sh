@@ -13,12 +13,16 @@ cmake --workflow --preset sanitize
 [ "${CROSS:-1}" = 0 ] && exit 0
 
 # Runs the library tests once per path; ONDAVEL_ISA caps the path at set-up.
+# The comparison with a long double DFT at every length is the same for
+# every path (the path tests compare the paths bit for bit) and takes
+# minutes under emulation, so it runs once, in the preset's full run.
 library_tests_per_path() {  # PRESET PATH...
   local preset=$1
   shift
   for isa in "$@"; do
     echo "== $preset: library tests on the $isa path"
-    ONDAVEL_ISA=$isa ctest --preset "$preset" -L library
+    ONDAVEL_ISA=$isa ctest --preset "$preset" -L library \
+      -E 'MatchesLongDoubleDftForEveryLength'
   done
 }
 
@@ -27,16 +31,22 @@ library_tests_per_path() {  # PRESET PATH...
 wine_dir=/usr/lib/wine
 export WINEPREFIX="$PWD/build/windows-x64/wineprefix" WINEDEBUG=-all
 cmake/wine-run.sh "$WINEPREFIX"
+"$wine_dir/wineserver" -k 2>/dev/null || true  # the one that made the prefix
 "$wine_dir/wineserver" -p
 cmake/wine-run.sh "$WINEPREFIX"  # the services, on the persistent server
 trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
 cmake --workflow --preset windows-x64
-library_tests_per_path windows-x64 scalar sse2 avx2 avx512
+library_tests_per_path windows-x64 scalar sse2 avx2
 "$wine_dir/wineserver" -k
 trap - EXIT
 
-# qemu-i386 offers AVX2 but not AVX-512.
-cmake --workflow --preset linux-i686
-library_tests_per_path linux-i686 scalar sse2 avx2
+# qemu-i386 offers AVX2 (the path of the full run) but not AVX-512.  The
+# program's tests are left out here: those on pseudo-terminals and child
+# processes do not yet start their children through the emulator
+# (ONDAVEL_TEST_EMULATOR) and hang under it.
+cmake --preset linux-i686
+cmake --build --preset linux-i686
+ctest --preset linux-i686 -E '^Pellarin\.'
+library_tests_per_path linux-i686 scalar sse2
 
 cmake --workflow --preset windows-x86
