@@ -151,6 +151,7 @@ std::string Joined(const std::vector<std::string>& figures) {
 }
 
 TEST(EndToEnd, WithoutTerminalPrintsAllLinesReplacesReportAndEnds) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   TemporaryDirectory directory;
   const auto report = directory.path() / "Pellarin.txt";
   std::ofstream(report) << "an earlier report, longer than the new one will "
@@ -169,6 +170,7 @@ TEST(EndToEnd, WithoutTerminalPrintsAllLinesReplacesReportAndEnds) {
 // Killed during the measurements, the run leaves the previous report whole;
 // only its unfinished new one lies beside it, under a name that says so.
 TEST(EndToEnd, KilledRunLeavesThePreviousReport) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   TemporaryDirectory directory;
   const auto report = directory.path() / "Pellarin.txt";
   std::ofstream(report) << "12,34";
@@ -190,6 +192,7 @@ TEST(EndToEnd, KilledRunLeavesThePreviousReport) {
 // As root a read-only directory stays writable; a directory in the report's
 // place fails for every user.
 TEST(EndToEnd, ReportThatCannotBeCreatedIsToldAndEndsNonzero) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   TemporaryDirectory directory;
   std::filesystem::create_directory(directory.path() / "Pellarin.txt");
 
@@ -205,6 +208,7 @@ TEST(EndToEnd, ReportThatCannotBeCreatedIsToldAndEndsNonzero) {
 
 // As with "Pellarin | head": console writes fail, the run and report do not.
 TEST(EndToEnd, ConsoleWithoutReaderStillWritesTheReport) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   TemporaryDirectory directory;
   const Outcome run =
       RunWithoutTerminal(directory.path(), Console::kBrokenPipe);
@@ -218,6 +222,7 @@ TEST(EndToEnd, ConsoleWithoutReaderStillWritesTheReport) {
 }
 
 TEST(EndToEnd, OnTerminalWaitsForOneSilentKeyAndLeavesTerminalAsFound) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   TemporaryDirectory directory;
   PseudoTerminal terminal;
   const termios before = terminal.Mode();

@@ -49,6 +49,7 @@ class KeyWaitTest : public ::testing::TestWithParam<Key> {};
 // Each key ends the wait, is consumed whole, is not echoed, and the terminal
 // is in its earlier mode afterwards.
 TEST_P(KeyWaitTest, ConsumesTheWholeKeySilentlyAndRestoresTheMode) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   PseudoTerminal terminal;
   const termios before = terminal.Mode();
   const pid_t child = terminal.Spawn(WaitInChild);
@@ -75,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Key>& info) { return info.param.name; });
 
 TEST(KeyWait, TerminationSignalRestoresTheModeBeforeTheEnd) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   PseudoTerminal terminal;
   const termios before = terminal.Mode();
   const pid_t child = terminal.Spawn(WaitInChild);
@@ -89,6 +91,7 @@ TEST(KeyWait, TerminationSignalRestoresTheModeBeforeTheEnd) {
 
 // The key comes from the terminal itself: input from a file still waits.
 TEST(KeyWait, WaitsOnTheTerminalWithStandardInputFromAFile) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   PseudoTerminal terminal;
   const termios before = terminal.Mode();
   const pid_t child = terminal.Spawn([] {
@@ -110,6 +113,7 @@ TEST(KeyWait, WaitsOnTheTerminalWithStandardInputFromAFile) {
 // Standard input on a terminal that is not the session's: /dev/tty fails.
 // Every test that runs the program without wanting a wait relies on this.
 TEST(KeyWait, EndsAtOnceWithoutAControllingTerminal) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   PseudoTerminal terminal;
   const pid_t child = fork();
   if (child == 0) {
@@ -202,6 +206,7 @@ termios ModeOnceChangedFrom(const PseudoTerminal& terminal,
 // job is stopped, single-key again once it is continued, and a key still
 // ends the wait.
 TEST(KeyWait, StopSignalGivesTheTerminalBackUntilContinued) {
+  PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES();
   PseudoTerminal terminal;
   const termios before = terminal.Mode();
   ForegroundJob job(terminal);

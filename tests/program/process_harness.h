@@ -23,6 +23,13 @@
 #include "gtest/gtest.h"
 #include "temporary_directory.h"
 
+// Under the 32-bit x86 processor emulator of the cross builds a forked child
+// never starts, so a test that needs one skips there.
+#define PELLARIN_SKIP_WITHOUT_CHILD_PROCESSES()                     \
+  if (ONDAVEL_TEST_CPU_EMULATED)                                    \
+  GTEST_SKIP() << "forked children do not run under the processor " \
+                  "emulator"
+
 namespace pellarin::testing {
 
 inline int WaitForExit(pid_t pid) {
