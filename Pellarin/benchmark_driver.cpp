@@ -54,7 +54,7 @@ void MeasureLength(int32_t length, int32_t frames,
     phase_lr(destination, phases);
   }
   timer.Stop();
-  const long double seconds = timer.ElapsedSeconds();
+  const double seconds = timer.ElapsedSeconds();
 
   const int32_t realtimeFactor =
       RealtimeFactor(int64_t{repetitions} * length, seconds);

@@ -25,10 +25,9 @@ int64_t IntervalTimer::Stop() {
   return accumulatedTicks;
 }
 
-long double IntervalTimer::ElapsedSeconds() const {
-  if (frequency == 0) return std::numeric_limits<long double>::quiet_NaN();
-  return static_cast<long double>(accumulatedTicks) /
-         static_cast<long double>(frequency);
+double IntervalTimer::ElapsedSeconds() const {
+  if (frequency == 0) return std::numeric_limits<double>::quiet_NaN();
+  return static_cast<double>(accumulatedTicks) / static_cast<double>(frequency);
 }
 
 }  // namespace pellarin

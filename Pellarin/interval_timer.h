@@ -32,7 +32,7 @@ class IntervalTimer {
   int64_t Stop();
   // The total in seconds.  A rate of zero means there is no counter to speak
   // of: the result is then NaN rather than a division by zero.
-  long double ElapsedSeconds() const;
+  double ElapsedSeconds() const;
 
  private:
   int64_t lastCount = 0;

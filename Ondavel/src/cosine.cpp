@@ -17,6 +17,7 @@
 #include "cosine.h"
 
 #include <cmath>
+#include <limits>
 
 namespace ondavel {
 
@@ -164,7 +165,9 @@ DoubleDouble Evaluate(bool sine, const Reduced& in, double top) {
 
 double Cosine(double x) {
   const double a = std::fabs(x);  // cos is even
-  if (!(a <= kCosineReducibleLimit)) return std::cos(x);
+  if (!(a <= kCosineReducibleLimit)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
 
   // r = a - k pi/2: the first subtraction is exact (Sterbenz), the next
   // parts' products are exact and their sums kept as two-sums.

@@ -11,8 +11,9 @@ inline constexpr double kCosineReducibleLimit = 24.0;
 
 // cos(x), correctly rounded (to nearest) for |x| <= kCosineReducibleLimit,
 // which holds every argument a window table asks for (below 6 pi): the same
-// double on every platform.  Larger, infinite and NaN arguments go to the
-// C library's cos.
+// double on every platform.  Larger, infinite and NaN arguments give NaN:
+// no caller has them, and the C library's cos would bring its own bits (and
+// on some systems x87 code) back into the library.
 double Cosine(double x);
 
 }  // namespace ondavel

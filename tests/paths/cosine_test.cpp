@@ -132,12 +132,13 @@ TEST(CosineTest, IsEvenAndExactAtZero) {
   }
 }
 
-TEST(CosineTest, OutsideTheReducibleRangeGivesTheLibraryCosine) {
+TEST(CosineTest, OutsideTheReducibleRangeGivesNan) {
   const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_FALSE(std::isnan(Cosine(kCosineReducibleLimit)));
   for (const double x : {std::nextafter(kCosineReducibleLimit, 100.0), 100.0,
                          1e22, std::numeric_limits<double>::max()}) {
-    EXPECT_EQ(Bits(Cosine(x)), Bits(std::cos(x))) << x;
-    EXPECT_EQ(Bits(Cosine(-x)), Bits(std::cos(-x))) << x;
+    EXPECT_TRUE(std::isnan(Cosine(x))) << x;
+    EXPECT_TRUE(std::isnan(Cosine(-x))) << x;
   }
   EXPECT_TRUE(std::isnan(Cosine(inf)));
   EXPECT_TRUE(std::isnan(Cosine(-inf)));

@@ -1,7 +1,7 @@
-// FastSine against the C library: the same double on every argument a
-// butterfly pass can ask for, and within a hair of half an ulp of sinl
-// everywhere else on [-pi, pi].  FastSineV on every path: FastSine's double
-// in every lane.
+// FastSine against glibc: the same double on every argument a butterfly pass
+// can ask for, and within a hair of half an ulp of sinl everywhere else on
+// [-pi, pi]; NaN outside that range.  FastSineV on every path: FastSine's
+// double in every lane.
 #include "kernels/fast_sine.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +33,19 @@ constexpr int kMaxGroupLog2 = 30;
 constexpr double kMaxUlpError = 0.515;
 
 uint64_t Bits(double x) { return std::bit_cast<uint64_t>(x); }
+
+// The C library's sin and sinl judge here where they are known to be
+// accurate (glibc: sinl to about 0.0005 of a double's ulp, sin correctly
+// rounded on the pass arguments).  Other C libraries miss by whole ulps near
+// pi; there pass_sine_test's MPFR judge stands alone.
+#if defined(__GLIBC__)
+constexpr bool kLibrarySineJudges = true;
+#define SKIP_UNLESS_LIBRARY_SINE_JUDGES()
+#else
+constexpr bool kLibrarySineJudges = false;
+#define SKIP_UNLESS_LIBRARY_SINE_JUDGES() \
+  GTEST_SKIP() << "this C library's sinl is no accurate judge"
+#endif
 
 // |y - sin(x)| in units of the last place of sin(x), sinl standing in for
 // the exact value.
@@ -70,10 +83,12 @@ TEST(FastSineTest, PassArgumentsMatchLibrarySineBitForBit) {
       // Formed exactly as PassTwiddleOf forms them.
       const double theta = (kTwoPi / static_cast<double>(group)) * sign;
       const double half = 0.5 * theta;
-      EXPECT_EQ(Bits(FastSine(half)), Bits(std::sin(half)))
-          << "group 2^" << log2 << " sign " << sign << " x " << half;
-      EXPECT_EQ(Bits(FastSine(theta)), Bits(std::sin(theta)))
-          << "group 2^" << log2 << " sign " << sign << " x " << theta;
+      if (kLibrarySineJudges) {
+        EXPECT_EQ(Bits(FastSine(half)), Bits(std::sin(half)))
+            << "group 2^" << log2 << " sign " << sign << " x " << half;
+        EXPECT_EQ(Bits(FastSine(theta)), Bits(std::sin(theta)))
+            << "group 2^" << log2 << " sign " << sign << " x " << theta;
+      }
       // The pass's own step, rebuilt from FastSine, is the same to the bit.
       const PassTwiddle step = PassTwiddleOf(group, sign);
       const double alpha = FastSine(half);
@@ -84,6 +99,7 @@ TEST(FastSineTest, PassArgumentsMatchLibrarySineBitForBit) {
 }
 
 TEST(FastSineTest, DenseSweepOfFullRangeIsNearlyCorrectlyRounded) {
+  SKIP_UNLESS_LIBRARY_SINE_JUDGES();
   constexpr int kSteps = 1 << 20;
   Sweep sweep;
   for (int i = 0; i <= kSteps; ++i) {
@@ -98,6 +114,7 @@ TEST(FastSineTest, DenseSweepOfFullRangeIsNearlyCorrectlyRounded) {
 // representable argument at a time on both sides, then at distances
 // 2^-52 .. 2^-1 so that every scale of the reduced argument is met.
 TEST(FastSineTest, NeighbourhoodsOfBranchPointsAreNearlyCorrectlyRounded) {
+  SKIP_UNLESS_LIBRARY_SINE_JUDGES();
   constexpr int kStepsEachSide = 20000;
   constexpr int kMantissasPerScale = 256;
   constexpr double kGoldenFraction = 0.6180339887498949;
@@ -129,6 +146,7 @@ TEST(FastSineTest, NeighbourhoodsOfBranchPointsAreNearlyCorrectlyRounded) {
 }
 
 TEST(FastSineTest, SmallArgumentsAreNearlyCorrectlyRounded) {
+  SKIP_UNLESS_LIBRARY_SINE_JUDGES();
   Sweep sweep;
   const double denormMin = std::numeric_limits<double>::denorm_min();
   const double normMin = std::numeric_limits<double>::min();
@@ -152,11 +170,13 @@ TEST(FastSineTest, ZerosKeepTheirSign) {
   EXPECT_EQ(Bits(FastSine(-0.0)), Bits(-0.0));
 }
 
-TEST(FastSineTest, OutOfRangeArgumentsFallBackToLibrarySine) {
+TEST(FastSineTest, OutOfRangeArgumentsGiveNan) {
   const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_FALSE(std::isnan(FastSine(kPi)));
+  EXPECT_FALSE(std::isnan(FastSine(-kPi)));
   for (const double x : {std::nextafter(kPi, 4.0), 4.0, 100.0, 1e22}) {
-    EXPECT_EQ(Bits(FastSine(x)), Bits(std::sin(x))) << x;
-    EXPECT_EQ(Bits(FastSine(-x)), Bits(std::sin(-x))) << -x;
+    EXPECT_TRUE(std::isnan(FastSine(x))) << x;
+    EXPECT_TRUE(std::isnan(FastSine(-x))) << -x;
   }
   EXPECT_TRUE(std::isnan(FastSine(inf)));
   EXPECT_TRUE(std::isnan(FastSine(-inf)));
@@ -209,8 +229,8 @@ TEST(FastSineVTest, PassArgumentsMatchFastSineAndLibrarySine) {
     std::shuffle(args.begin(), args.end(), rng);
     ExpectLanesMatchFastSine(args, "shuffled pass arguments");
   }
-  // And so equal to the library's sine on every lane.
-  for (Isa isa : AllPaths()) {
+  // And so equal to the C library's sine on every lane.
+  for (Isa isa : kLibrarySineJudges ? AllPaths() : std::vector<Isa>{}) {
     std::vector<double> lanes(args.size());
     FastSineArrayFor(isa)(args.data(), lanes.data(), args.size());
     for (size_t i = 0; i < args.size(); ++i) {
@@ -256,8 +276,8 @@ TEST(FastSineVTest, BranchPointsMatchFastSineInEveryLane) {
 }
 
 // Zeros keep their sign, subnormals pass through, and a lane out of range
-// (beyond pi, infinite, NaN) gets std::sin while its neighbours keep the
-// vector result.
+// (beyond pi, infinite, NaN) gets NaN while its neighbours keep the vector
+// result.
 TEST(FastSineVTest, SpecialLanesMatchFastSine) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -30,7 +30,7 @@ class IntervalTimerTest : public ::testing::Test {
 
 TEST_F(IntervalTimerTest, ReadsNothingButTheRateUntilStarted) {
   IntervalTimer timer = TimerReading({});
-  EXPECT_EQ(timer.ElapsedSeconds(), 0.0L);
+  EXPECT_EQ(timer.ElapsedSeconds(), 0.0);
   EXPECT_EQ(g_reads, 0u);
 }
 
@@ -38,13 +38,13 @@ TEST_F(IntervalTimerTest, StartAloneMeasuresNothing) {
   IntervalTimer timer = TimerReading({100, 110});
   timer.Stop();
   timer.Start();
-  EXPECT_EQ(timer.ElapsedSeconds(), 0.0L);
+  EXPECT_EQ(timer.ElapsedSeconds(), 0.0);
 }
 
 TEST_F(IntervalTimerTest, StopWithoutStartCountsFromZero) {
   IntervalTimer timer = TimerReading({1000});
   EXPECT_EQ(timer.Stop(), 1000);
-  EXPECT_EQ(timer.ElapsedSeconds(), 250.0L);
+  EXPECT_EQ(timer.ElapsedSeconds(), 250.0);
 }
 
 TEST_F(IntervalTimerTest, LaterStopsExtendTheSameInterval) {
@@ -53,8 +53,8 @@ TEST_F(IntervalTimerTest, LaterStopsExtendTheSameInterval) {
   EXPECT_EQ(timer.Stop(), 6);
   EXPECT_EQ(timer.Stop(), 10);
   EXPECT_EQ(timer.Stop(), 21);
-  EXPECT_EQ(timer.ElapsedSeconds(), 5.25L);
-  EXPECT_EQ(timer.ElapsedSeconds(), 5.25L);  // reading does not change it
+  EXPECT_EQ(timer.ElapsedSeconds(), 5.25);
+  EXPECT_EQ(timer.ElapsedSeconds(), 5.25);  // reading does not change it
 }
 
 TEST_F(IntervalTimerTest, StartDiscardsTheEarlierTotal) {
@@ -63,14 +63,14 @@ TEST_F(IntervalTimerTest, StartDiscardsTheEarlierTotal) {
   timer.Stop();
   timer.Start();
   EXPECT_EQ(timer.Stop(), 2);
-  EXPECT_EQ(timer.ElapsedSeconds(), 0.5L);
+  EXPECT_EQ(timer.ElapsedSeconds(), 0.5);
 }
 
 TEST_F(IntervalTimerTest, SecondsAreDividedInExtendedPrecision) {
   IntervalTimer timer = TimerReading({0, 1}, 3);
   timer.Start();
   timer.Stop();
-  EXPECT_EQ(timer.ElapsedSeconds(), 1.0L / 3.0L);
+  EXPECT_EQ(timer.ElapsedSeconds(), 1.0 / 3.0);
 }
 
 TEST_F(IntervalTimerTest, CounterWithoutRateGivesNaN) {

@@ -2,8 +2,10 @@
 // library's, that returns the same double on every argument a pass can ask
 // for (fast_sine_test proves that set bit for bit).
 //
-// Range: |x| <= pi (the double 3.141592653589793).  Anything else, including
-// NaN and infinities, falls back to std::sin.
+// Range: |x| <= pi (the double 3.141592653589793), which holds every pass
+// argument.  Anything else, including NaN and infinities, gives NaN: the C
+// library's sin would bring its own bits (and on some systems x87 code)
+// back into the library.
 //
 // Method.  One kernel, sin(r) for 0 <= r <= pi/2, serves the whole range:
 //   |x| <= pi/2        sin(|x|)
@@ -45,6 +47,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 
 #include "kernels/simd/vec.h"
@@ -158,7 +161,7 @@ template <class T>
 
 }  // namespace fast_sine_internal
 
-// sin(x) for |x| <= pi, within 0.515 ulp (see above); std::sin elsewhere.
+// sin(x) for |x| <= pi, within 0.515 ulp (see above); NaN elsewhere.
 inline double FastSine(double x) {
   namespace fs = fast_sine_internal;
   const double a = std::fabs(x);
@@ -172,15 +175,14 @@ inline double FastSine(double x) {
     const fs::TwoPart<double> s = fs::SineParts(r, fs::PiLowShift(r));
     y = s.head + s.tail;
   } else {
-    return std::sin(x);  // out of range, infinite or NaN
+    return std::numeric_limits<double>::quiet_NaN();  // out of range
   }
   // y >= 0 in both branches, so this also keeps the sign of a zero x.
   return std::copysign(y, x);
 }
 
 // FastSine in every lane of V, to the bit: the lanes of the first branch
-// take +0 for the shift, as FastSine does; lanes out of range go to
-// std::sin one by one.
+// take +0 for the shift, as FastSine does; lanes out of range get NaN.
 template <class V>
 [[gnu::always_inline, gnu::flatten]] inline V FastSineV(V x) {
   namespace fs = fast_sine_internal;
@@ -195,14 +197,8 @@ template <class V>
   V result =
       simd::OrBits(simd::AndNotBits(signBit, y), simd::AndBits(signBit, x));
   if (!simd::All(inRange)) [[unlikely]] {
-    double lanes[V::kLanes];
-    double out[V::kLanes];
-    x.Store(lanes);
-    result.Store(out);
-    for (int i = 0; i < V::kLanes; ++i) {
-      if (!(std::fabs(lanes[i]) <= fs::kPiHi)) out[i] = std::sin(lanes[i]);
-    }
-    result = V::Load(out);
+    result = simd::Select(inRange, result,
+                          V::Set1(std::numeric_limits<double>::quiet_NaN()));
   }
   return result;
 }
