@@ -1,10 +1,50 @@
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+
 # Numeric code must round exactly as written: no contraction into fused
 # multiply-adds, no reassociation.  -ffast-math is never used anywhere.
 add_compile_options(-Wall -Wextra -Wpedantic -ffp-contract=off)
 
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(ONDAVEL_X86 ON)
+  set(ONDAVEL_X86_32 OFF)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86|X86)$")
+  set(ONDAVEL_X86 ON)
+  set(ONDAVEL_X86_32 ON)
+else()
+  set(ONDAVEL_X86 OFF)
+  set(ONDAVEL_X86_32 OFF)
+endif()
+
 # 32-bit x86 must compute in SSE2 doubles, never in x87 extended registers.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$")
+if(ONDAVEL_X86_32)
   add_compile_options(-msse2 -mfpmath=sse)
+endif()
+
+# ELF linker options (version scripts, -z now, run paths) only where the
+# binaries are ELF; PE targets get their interface from dllexport instead.
+if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" OR
+   (NOT CMAKE_EXECUTABLE_FORMAT AND CMAKE_SYSTEM_NAME STREQUAL "Linux"))
+  set(ONDAVEL_ELF ON)
+else()
+  set(ONDAVEL_ELF OFF)
+endif()
+
+if(MINGW)
+  # No runtime DLL beside ours: libgcc, libstdc++ and winpthread go into
+  # each binary, which then needs only the system's DLLs.
+  add_link_options(-static)
+  # GCC cannot realign the stack on Win64 (GCC bug 54412), so a 32- or
+  # 64-byte vector spilled to the stack may sit on a misaligned slot; the
+  # assembler turns every aligned vector move into an unaligned one, which
+  # costs nothing on aligned data.
+  check_cxx_compiler_flag(-Wa,-muse-unaligned-vector-move
+                          ONDAVEL_HAVE_UNALIGNED_VECTOR_MOVE)
+  if(NOT ONDAVEL_HAVE_UNALIGNED_VECTOR_MOVE)
+    message(FATAL_ERROR "The assembler lacks -muse-unaligned-vector-move "
+                        "(binutils 2.38 or later is needed for AVX on Windows)")
+  endif()
+  add_compile_options(-Wa,-muse-unaligned-vector-move)
 endif()
 
 if(ONDAVEL_SANITIZE)

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,7 +165,7 @@ std::vector<Range> Ranges() {
        }},
       {"uniform angle",
        [](std::mt19937_64& rng, double& y, double& x) {
-         const double angle = Uniform(rng, -M_PI, M_PI);
+         const double angle = Uniform(rng, -std::numbers::pi, std::numbers::pi);
          const double scale =
              std::ldexp(1.0, static_cast<int>(rng() % 61) - 30);
          y = std::sin(angle) * scale;

@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
 # Fails when an instruction-set specific object file defines a symbol the
-# linker may merge with another file's copy (weak or unique symbols, as
-# inline functions and template instances get).  Such a merge could hand an
-# AVX-encoded function to the path meant for an older processor.
-#   isa_objects_isolated.sh OBJECT...
+# linker may merge with another file's copy (weak or unique symbols in ELF,
+# COMDAT sections in COFF, as inline functions and template instances get).
+# Such a merge could hand an AVX-encoded function to the path meant for an
+# older processor.
+#   isa_objects_isolated.sh NM OBJDUMP OBJECT...
 set -euo pipefail
+nm=$1 objdump=$2
+shift 2
 status=0
 checked=0
 for object in "$@"; do
   case "$object" in
     *_sse2.cpp.o | *_avx2.cpp.o | *_avx512.cpp.o) ;;
+    *_sse2.cpp.obj | *_avx2.cpp.obj | *_avx512.cpp.obj) ;;
     *) continue ;;
   esac
   checked=$((checked + 1))
-  shared=$(nm -C --defined-only "$object" | awk '$2 ~ /^[WVu]$/' || true)
+  if [ ! -f "$object" ]; then
+    echo "$object: no such file"
+    status=1
+    continue
+  fi
+  shared=$("$nm" -C --defined-only "$object" | awk '$2 ~ /^[WVu]$/' || true)
+  shared+=$("$objdump" -h "$object" | grep -o 'COMDAT [^ ]*' || true)
   if [ -n "$shared" ]; then
     echo "$object defines mergeable symbols:"
     echo "$shared"

@@ -230,6 +230,16 @@ TEST_F(TransformPathsTest, EveryWindowType) {
   }
 }
 
+// Sets ONDAVEL_ISA for the next set-up, or clears it when `value` is null.
+bool RequestIsa(const char* value) {
+#if defined(_WIN32)
+  return _putenv_s("ONDAVEL_ISA", value != nullptr ? value : "") == 0;
+#else
+  return (value != nullptr ? setenv("ONDAVEL_ISA", value, 1)
+                           : unsetenv("ONDAVEL_ISA")) == 0;
+#endif
+}
+
 // Through the exports, the path chosen by ONDAVEL_ISA at set-up: the same
 // bits as the scalar path, and the source left untouched.
 TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
@@ -242,7 +252,7 @@ TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
     for (Flags f : flags) {
       SCOPED_TRACE(Describe(length, f, Input::kNonFinite, 12));
       std::vector<double> expected(source.size());
-      ASSERT_EQ(setenv("ONDAVEL_ISA", "scalar", 1), 0);
+      ASSERT_TRUE(RequestIsa("scalar"));
       Ondavel_Construction(length, 12);
       Ondavel_Process(source.data(), expected.data(), f.window,
                       f.normalizeForward, f.forward);
@@ -250,7 +260,7 @@ TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
       for (Isa isa : VectorPaths()) {
         const char* name = names[static_cast<int>(isa) - 1];
         SCOPED_TRACE(name);
-        ASSERT_EQ(setenv("ONDAVEL_ISA", name, 1), 0);
+        ASSERT_TRUE(RequestIsa(name));
         Ondavel_Construction(length, 12);
         EXPECT_STREQ(activeKernels->name, name);
         const std::vector<double> before = source;
@@ -267,7 +277,7 @@ TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
       }
     }
   }
-  unsetenv("ONDAVEL_ISA");
+  RequestIsa(nullptr);
 }
 
 }  // namespace

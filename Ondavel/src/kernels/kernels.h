@@ -37,11 +37,12 @@ struct KernelSet {
 };
 
 // The paths, lowest first.  Only the scalar set exists on every processor;
-// the others are compiled for x86-64 and chosen at run time.
+// the others are compiled for x86 (32- and 64-bit) and chosen at run time.
 enum class Isa { kScalar, kSse2, kAvx2, kAvx512 };
 
 extern const KernelSet kScalarKernels;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || \
+    defined(_M_IX86)
 #define ONDAVEL_X86_KERNELS 1
 extern const KernelSet kSse2Kernels;
 extern const KernelSet kAvx2Kernels;

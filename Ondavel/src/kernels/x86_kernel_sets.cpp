@@ -1,4 +1,4 @@
-// The x86-64 kernel sets, one per instruction set.
+// The x86 kernel sets, one per instruction set.
 #include "kernels/isa_kernels.h"
 #include "kernels/kernels.h"
 
