@@ -22,6 +22,7 @@
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -38,13 +39,7 @@ constexpr size_t kChunk = 4093;
 
 using Limits = std::numeric_limits<double>;
 
-std::vector<Isa> SupportedPaths() {
-  std::vector<Isa> paths;
-  for (Isa isa : {Isa::kScalar, Isa::kSse2, Isa::kAvx2, Isa::kAvx512}) {
-    if (isa <= BestSupportedIsa()) paths.push_back(isa);
-  }
-  return paths;
-}
+const std::vector<Isa>& SupportedPaths() { return RunnableBackends(); }
 
 std::string Hex(double v) {
   char text[64];
@@ -113,7 +108,7 @@ TEST(Atan2, SpecialOperandsGiveStdAtan2Bits) {
   }
   for (Isa isa : SupportedPaths()) {
     std::vector<double> got(ys.size());
-    Atan2ArrayFor(isa)(ys.data(), xs.data(), got.data(), got.size());
+    KernelsFor(isa).atan2Array(ys.data(), xs.data(), got.data(), got.size());
     for (size_t i = 0; i < got.size(); ++i) {
       const double y = ys[i];
       const double x = xs[i];
@@ -259,7 +254,7 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
       for (size_t i = 0; i < kChunk; ++i) range.draw(rng, y[i], x[i]);
       for (size_t i = 0; i < kChunk; ++i) expected[i] = Atan2One(y[i], x[i]);
       for (Isa isa : paths) {
-        Atan2ArrayFor(isa)(y.data(), x.data(), got.data(), kChunk);
+        KernelsFor(isa).atan2Array(y.data(), x.data(), got.data(), kChunk);
         for (size_t i = 0; i < kChunk; ++i) {
           if (std::bit_cast<uint64_t>(got[i]) !=
                   std::bit_cast<uint64_t>(expected[i]) &&
