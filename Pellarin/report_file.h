@@ -29,6 +29,9 @@ std::string ReportEntry(int32_t realtimeFactor, bool last);
 
 // The report as a C file stream opened with mode "w", so every run replaces
 // the previous report.  The text stays in the stream's buffer until Close.
+// It is written to "<path>.partial" beside the report, which only a complete
+// Close renames over the report: a run killed or failing before then leaves
+// the previous report as it was.
 class ReportFile final : public ReportSink {
  public:
   explicit ReportFile(std::string path);
@@ -48,6 +51,7 @@ class ReportFile final : public ReportSink {
   void Fail(int error_number);
 
   std::string path_;
+  std::string partial_path_;
   std::FILE* file_ = nullptr;
   int error_ = 0;
 };

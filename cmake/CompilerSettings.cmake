@@ -39,6 +39,10 @@ if(MINGW)
   # No runtime DLL beside ours: libgcc, libstdc++ and winpthread go into
   # each binary, which then needs only the system's DLLs.
   add_link_options(-static)
+  # MinGW's headers define fabs and its kin inline as x87 assembly on 32-bit
+  # x86, which also quiets signalling NaNs on the way through st(0); without
+  # their inline versions GCC's own builtins (SSE bit masks) apply.
+  add_compile_definitions(__CRT__NO_INLINE)
   # GCC cannot realign the stack on Win64 (GCC bug 54412), so a 32- or
   # 64-byte vector spilled to the stack may sit on a misaligned slot; the
   # assembler turns every aligned vector move into an unaligned one, which

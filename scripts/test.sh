@@ -1,7 +1,46 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimised build, then the sanitizer build.
+# Builds and runs every test: the optimised build, then the sanitizer build,
+# natively; then the cross builds: Windows x64 under wine64 and 32-bit x86
+# Linux under qemu-i386 and AArch64 Linux under qemu-aarch64, each library
+# test on every instruction-set path the emulated processor offers, and the
+# 32-bit Windows binaries checked statically (they cannot run here).  Any failure fails the whole command.
+#   CROSS=0 scripts/test.sh    skips the cross builds
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --workflow --preset release
 cmake --workflow --preset sanitize
+[ "${CROSS:-1}" = 0 ] && exit 0
+
+# Runs the library tests once per path; ONDAVEL_ISA caps the path at set-up.
+library_tests_per_path() {  # PRESET PATH...
+  local preset=$1
+  shift
+  for isa in "$@"; do
+    echo "== $preset: library tests on the $isa path"
+    ONDAVEL_ISA=$isa ctest --preset "$preset" -L library
+  done
+}
+
+# One wineserver for the whole Windows run (each test is a process of its
+# own), in the build tree's private prefix; ended however the script ends.
+wine_dir=/usr/lib/wine
+export WINEPREFIX="$PWD/build/windows-x64/wineprefix" WINEDEBUG=-all
+cmake/wine-run.sh "$WINEPREFIX"
+"$wine_dir/wineserver" -p
+cmake/wine-run.sh "$WINEPREFIX"  # the services, on the persistent server
+trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
+cmake --workflow --preset windows-x64
+library_tests_per_path windows-x64 scalar sse2 avx2 avx512
+"$wine_dir/wineserver" -k
+trap - EXIT
+
+# qemu-i386 offers AVX2 but not AVX-512.
+cmake --workflow --preset linux-i686
+library_tests_per_path linux-i686 scalar sse2 avx2
+
+cmake --workflow --preset windows-x86
+
+# AArch64: the scalar and the NEON path.
+cmake --workflow --preset linux-aarch64
+library_tests_per_path linux-aarch64 scalar neon

@@ -3,16 +3,17 @@
 
 namespace pellarin::platform {
 
-// The closing "press any key": one key press read from the terminal itself,
-// not from standard input, without echo and with control keys read as plain
-// keys (Ctrl+C ends the wait like any other key).
+// The closing "press any key": one key press read from the terminal (the
+// console on Windows) itself, not from standard input, without echo and with
+// control keys read as plain keys (Ctrl+C ends the wait like any other key).
 //
-// Waits only when standard input is a terminal and the program has one to
-// read; a run from a file, a pipe, cron or CI ends at once.
+// Waits whenever the program has a terminal, even with standard input from a
+// file; without one (a detached session, cron, a service) it ends at once.
 
 // Switches the terminal to single-key input and drops keys typed before the
-// prompt.  A termination signal from here until the wait is over restores
-// the terminal's mode before the program ends.
+// prompt.  From here until the wait is over, a termination signal restores
+// the terminal's mode before the program ends, and a stop signal restores it
+// while the program is stopped (single keys again once it is continued).
 void PrepareKeyWait();
 
 // Takes one key press, the whole of it when a key sends several bytes

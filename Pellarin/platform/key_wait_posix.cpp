@@ -1,5 +1,7 @@
-// The key is read from /dev/tty with termios; the mode the terminal had is
-// restored afterwards, also when a termination signal cuts the wait short.
+// The key is read from /dev/tty with termios, whatever standard input is; the
+// mode the terminal had is restored afterwards, also when a termination
+// signal cuts the wait short, and for as long as a stop signal holds the
+// program stopped.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -23,11 +25,22 @@ constexpr int kSequenceGapMilliseconds = 100;
 constexpr int kMaxSequenceBytes = 32;
 
 constexpr int kTerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
-constexpr std::size_t kSignalCount = std::size(kTerminationSignals);
+// Stop requests from outside (kill -TSTP) and a background job touching the
+// terminal; Ctrl+Z itself arrives as a key, since signal keys are off.
+constexpr int kStopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+constexpr std::size_t kTerminationCount = std::size(kTerminationSignals);
+constexpr std::size_t kSignalCount =
+    kTerminationCount + std::size(kStopSignals);
 
-// Shared with the signal handler, hence plain globals.
+constexpr int SignalAt(std::size_t i) {
+  return i < kTerminationCount ? kTerminationSignals[i]
+                               : kStopSignals[i - kTerminationCount];
+}
+
+// Shared with the signal handlers, hence plain globals.
 volatile sig_atomic_t g_terminal = -1;
 termios g_saved_mode;
+termios g_single_key_mode;
 struct sigaction g_previous_actions[kSignalCount];
 bool g_handler_installed[kSignalCount];
 
@@ -38,17 +51,62 @@ void RestoreModeAndRaise(int signal_number) {
   (void)raise(signal_number);
 }
 
+// Only the foreground job may set the terminal's mode; from the background
+// the change would land under the shell (stop signals are blocked in the
+// handler, so nothing would stop it).
+bool InForeground(int terminal) { return tcgetpgrp(terminal) == getpgrp(); }
+
+// Gives the terminal its earlier mode back, stops the way the signal's
+// default action does, and once continued in the foreground takes single
+// keys again.  The interrupted read simply goes on afterwards.
+void StopWithModeRestored(int signal_number) {
+  const int saved_errno = errno;
+  const int terminal = g_terminal;
+  if (terminal >= 0 && InForeground(terminal)) {
+    tcsetattr(terminal, TCSANOW, &g_saved_mode);
+  }
+  struct sigaction stop = {};
+  stop.sa_handler = SIG_DFL;
+  sigemptyset(&stop.sa_mask);
+  struct sigaction mine;
+  sigaction(signal_number, &stop, &mine);
+  // Blocked while its handler runs: pending until unblocked just below,
+  // which stops the process right there.  The kernel discards it instead
+  // when no shell is left to continue the job (an orphaned process group).
+  (void)raise(signal_number);
+  sigset_t only_this, previous;
+  sigemptyset(&only_this);
+  sigaddset(&only_this, signal_number);
+  sigprocmask(SIG_UNBLOCK, &only_this, &previous);
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  sigaction(signal_number, &mine, nullptr);
+  // Continued in the background (bg), the next read brings SIGTTIN and so
+  // another stop; the single-key mode returns with the foreground.
+  if (terminal >= 0 && InForeground(terminal)) {
+    tcsetattr(terminal, TCSANOW, &g_single_key_mode);
+  }
+  errno = saved_errno;
+}
+
 void InstallSignalHandlers() {
-  struct sigaction action = {};
-  action.sa_handler = RestoreModeAndRaise;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
+  struct sigaction terminate = {};
+  terminate.sa_handler = RestoreModeAndRaise;
+  terminate.sa_flags = SA_RESETHAND;
+  sigemptyset(&terminate.sa_mask);
+  struct sigaction stop = {};
+  stop.sa_handler = StopWithModeRestored;
+  stop.sa_flags = SA_RESTART;
+  sigemptyset(&stop.sa_mask);
+  for (const int signal_number : kStopSignals) {
+    sigaddset(&stop.sa_mask, signal_number);
+  }
   for (std::size_t i = 0; i < kSignalCount; ++i) {
-    sigaction(kTerminationSignals[i], nullptr, &g_previous_actions[i]);
+    sigaction(SignalAt(i), nullptr, &g_previous_actions[i]);
     // A signal ignored on purpose (nohup) stays ignored.
     g_handler_installed[i] = g_previous_actions[i].sa_handler != SIG_IGN;
     if (g_handler_installed[i]) {
-      sigaction(kTerminationSignals[i], &action, nullptr);
+      sigaction(SignalAt(i), i < kTerminationCount ? &terminate : &stop,
+                nullptr);
     }
   }
 }
@@ -56,9 +114,17 @@ void InstallSignalHandlers() {
 void RemoveSignalHandlers() {
   for (std::size_t i = 0; i < kSignalCount; ++i) {
     if (g_handler_installed[i]) {
-      sigaction(kTerminationSignals[i], &g_previous_actions[i], nullptr);
+      sigaction(SignalAt(i), &g_previous_actions[i], nullptr);
       g_handler_installed[i] = false;
     }
+  }
+}
+
+// tcsetattr, again when a stop signal cut it short.
+bool SetMode(int terminal, int when, const termios& mode) {
+  for (;;) {
+    if (tcsetattr(terminal, when, &mode) == 0) return true;
+    if (errno != EINTR) return false;
   }
 }
 
@@ -119,7 +185,7 @@ void RestoreAndRelease() {
   if (terminal < 0) return;
   // Flushing input drops whatever else the key sent, so nothing is left
   // behind for the shell.
-  tcsetattr(terminal, TCSAFLUSH, &g_saved_mode);
+  SetMode(terminal, TCSAFLUSH, g_saved_mode);
   g_terminal = -1;
   RemoveSignalHandlers();
   close(terminal);
@@ -128,7 +194,8 @@ void RestoreAndRelease() {
 }  // namespace
 
 void PrepareKeyWait() {
-  if (g_terminal >= 0 || !isatty(STDIN_FILENO)) return;
+  if (g_terminal >= 0) return;
+  // Fails without a controlling terminal (setsid, cron, a service).
   const int terminal = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (terminal < 0) return;
   termios mode;
@@ -137,18 +204,18 @@ void PrepareKeyWait() {
     return;
   }
   g_saved_mode = mode;
-  g_terminal = terminal;
-  InstallSignalHandlers();
-
   // No line editing, echo, signal keys, extended processing or flow control:
   // every key arrives as bytes, one read at a time.
   mode.c_lflag &= ~(ICANON | ECHO | ECHONL | ISIG | IEXTEN);
   mode.c_iflag &= ~(IXON | ICRNL | INLCR | IGNCR);
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
+  g_single_key_mode = mode;
+  g_terminal = terminal;
+  InstallSignalHandlers();
   // TCSAFLUSH drops keys typed during the run: the wait is for a key pressed
   // once the prompt is there.
-  if (tcsetattr(terminal, TCSAFLUSH, &mode) != 0) RestoreAndRelease();
+  if (!SetMode(terminal, TCSAFLUSH, mode)) RestoreAndRelease();
 }
 
 void WaitForKey() {

@@ -83,6 +83,10 @@ TEST(LifecycleTest, FailedAllocationLeavesNoTables) {
 }
 
 TEST(LifecycleTest, FailedAllocationLeavesNoTables) {
+  if (ONDAVEL_TEST_CPU_EMULATED) {
+    GTEST_SKIP() << "under a user-mode emulator the address-space limit "
+                    "binds the emulator itself, not the emulated program";
+  }
   EXPECT_EXIT(SetUpBeyondTheAddressSpaceLimit(), ::testing::ExitedWithCode(0),
               "");
 }

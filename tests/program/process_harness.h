@@ -1,6 +1,6 @@
-// Support for the tests that need a process, a directory or a terminal of
-// their own: children with chosen standard streams, a temporary working
-// directory, and a pseudo-terminal the test types into.
+// Support for the POSIX tests that need a process or a terminal of their
+// own: children with chosen standard streams and a pseudo-terminal the test
+// types into.
 #ifndef PELLARIN_TESTS_PROGRAM_PROCESS_HARNESS_H_
 #define PELLARIN_TESTS_PROGRAM_PROCESS_HARNESS_H_
 
@@ -15,13 +15,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
 
 #include "gtest/gtest.h"
+#include "temporary_directory.h"
 
 namespace pellarin::testing {
 
@@ -42,26 +42,6 @@ inline std::string ReadFrom(int fd, std::string_view marker = {}) {
     text.append(buffer, static_cast<std::size_t>(count));
   }
   return text;
-}
-
-// A temporary working directory, removed with everything in it.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "pellarin-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TemporaryDirectory() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string FileText(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // A pseudo-terminal.  The test keeps its slave side open, so the terminal

@@ -4,15 +4,27 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
+#include "temporary_directory.h"
+
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "process_harness.h"
+#endif
 
 namespace pellarin {
 namespace {
 
 using ::pellarin::testing::FileText;
 using ::pellarin::testing::TemporaryDirectory;
+
+// No line end, which a text-mode stream would change on Windows.
+constexpr char kEarlierReport[] = "an earlier, longer report";
 
 TEST(ReportEntry, FigureInDecimalWithSeparatorUnlessLast) {
   EXPECT_EQ(ReportEntry(1066, false), "1066,");
@@ -21,31 +33,91 @@ TEST(ReportEntry, FigureInDecimalWithSeparatorUnlessLast) {
   EXPECT_EQ(ReportEntry(-2147483647 - 1, true), "-2147483648");
 }
 
-TEST(ReportFile, ReplacesAnEarlierReportAndHoldsTheTextUntilClosed) {
-  TemporaryDirectory directory;
-  const auto path = directory.path() / "Pellarin.txt";
-  std::ofstream(path) << "an earlier, longer report\n";
+class ReportFileTest : public ::testing::Test {
+ protected:
+  ReportFileTest() { std::ofstream(report_path_) << kEarlierReport; }
 
-  ReportFile report(path.string());
+  TemporaryDirectory directory_;
+  const std::filesystem::path report_path_ = directory_.path() / "Pellarin.txt";
+  const std::filesystem::path partial_path_ =
+      directory_.path() / "Pellarin.txt.partial";
+};
+
+// Until Close the earlier report is untouched and the new text sits in the
+// stream's buffer; Close puts the new report in its place.
+TEST_F(ReportFileTest, ReplacesTheEarlierReportOnlyWhenClosed) {
+  ReportFile report(report_path_.string());
   report.Open();
   report.Write("12,");
   report.Write("-3");
-  EXPECT_EQ(FileText(path), "");  // emptied, the text still buffered
+  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(FileText(partial_path_), "");
   report.Close();
-  EXPECT_EQ(FileText(path), "12,-3");
   EXPECT_EQ(report.error(), 0);
+  EXPECT_EQ(FileText(report_path_), "12,-3");
+  EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
 
-// A full disk lets the open and the buffered writes through and fails only
-// when the buffer is handed over.
-TEST(ReportFile, FullDiskShowsAtClose) {
-  ReportFile report("/dev/full");
+TEST_F(ReportFileTest, RunEndedBeforeCloseKeepsTheEarlierReport) {
+  {
+    ReportFile report(report_path_.string());
+    report.Open();
+    report.Write("12,");
+  }
+  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
+}
+
+// The new text is complete but cannot take the report's name.
+TEST_F(ReportFileTest, ReportNameTakenByAFolderFailsAtCloseLeavingNothing) {
+  std::filesystem::remove(report_path_);
+  std::filesystem::create_directory(report_path_);
+  ReportFile report(report_path_.string());
   report.Open();
-  report.Write("1,2,3");
+  report.Write("12");
   EXPECT_EQ(report.error(), 0);
   report.Close();
-  EXPECT_EQ(report.error(), ENOSPC);
+  EXPECT_NE(report.error(), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(report_path_));
+  EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
+
+TEST_F(ReportFileTest, FolderThatCannotBeWrittenFailsAtOpen) {
+  ReportFile report((directory_.path() / "missing" / "Pellarin.txt").string());
+  report.Open();
+  EXPECT_EQ(report.error(), ENOENT);
+  report.Write("12");
+  report.Close();
+  EXPECT_EQ(report.error(), ENOENT);
+  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+}
+
+#if !defined(_WIN32)
+
+// A full disk lets the open and the buffered writes through and fails only
+// when the buffer is handed over.  A file size limit of a few bytes stands in
+// for the full disk, in a child since the limit is for the whole process.
+TEST_F(ReportFileTest, FullDiskShowsAtCloseAndKeepsTheEarlierReport) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {2, 2};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+    ReportFile report(report_path_.string());
+    report.Open();
+    report.Write("1,2,3");
+    if (report.error() != 0) _exit(3);
+    report.Close();
+    _exit(report.error() == EFBIG ? 0 : 4);
+  }
+  const int status = ::pellarin::testing::WaitForExit(child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
+}
+
+#endif
 
 }  // namespace
 }  // namespace pellarin

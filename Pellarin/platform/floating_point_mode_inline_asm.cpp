@@ -1,5 +1,6 @@
-// GCC and Clang builds: CPUID from <cpuid.h>, the control registers through
-// inline assembly (no -msse needed to compile it).
+// GCC and Clang builds on every system (Linux and MinGW alike): CPUID from
+// <cpuid.h>, the control registers through inline assembly (no -msse needed
+// to compile it).
 #include <cstdint>
 #include <cstring>
 
