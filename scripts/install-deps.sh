@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-  libmpfr-dev
+  libmpfr-dev pkgconf dpkg-dev
   googletest
   # Cross builds: Windows x64 and 32-bit (tests of x64 under wine64), 32-bit
   # x86 Linux (tests under qemu-i386).  Not g++-multilib: it conflicts with
@@ -16,6 +16,9 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
   # AArch64 Linux (tests under qemu-aarch64).
   g++-aarch64-linux-gnu binutils-aarch64-linux-gnu)
 missing=()
+# The fuzzer (tests/fuzz): clang with libFuzzer, and llvm-cov for its line
+# coverage.
+packages+=(clang libclang-rt-dev llvm)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done

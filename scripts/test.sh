@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --workflow --preset release
+tests/consumer/run.sh build/release
 cmake --workflow --preset sanitize
 [ "${CROSS:-1}" = 0 ] && exit 0
 

@@ -1,0 +1,228 @@
+// Caller buffers carry no alignment promise.  On every path this host runs,
+// the transform and the four measures give the same bits when source,
+// destination, spectrum and outputs start a whole number of doubles past a
+// 64-byte boundary as when they start on it, and write nothing beyond.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Ondavel.h"
+#include "dispatch.h"
+#include "host_paths.h"
+#include "kernels/kernels.h"
+#include "reorder_table.h"
+#include "window_table.h"
+
+namespace ondavel {
+namespace {
+
+constexpr size_t kLineBytes = 64;
+constexpr size_t kGuardDoubles = 8;
+const double kUntouched = std::bit_cast<double>(uint64_t{0x7FF4BADC0FFEE001u});
+
+// `count` doubles that start `offset` doubles past a 64-byte boundary, with
+// untouched guards on both sides.
+class PlacedBuffer {
+ public:
+  PlacedBuffer(size_t count, size_t offset)
+      : count_(count),
+        storage_(count + offset + 2 * kGuardDoubles + kLineBytes / 8,
+                 kUntouched) {
+    void* start = storage_.data() + kGuardDoubles;
+    size_t space = (storage_.size() - kGuardDoubles) * sizeof(double);
+    std::align(kLineBytes, sizeof(double), start, space);
+    data_ = static_cast<double*>(start) + offset;
+  }
+  // data_ points into storage_, whose heap block a move keeps and a copy
+  // would not.
+  PlacedBuffer(const PlacedBuffer&) = delete;
+  PlacedBuffer& operator=(const PlacedBuffer&) = delete;
+  PlacedBuffer(PlacedBuffer&&) = default;
+  PlacedBuffer& operator=(PlacedBuffer&&) = default;
+  double* data() { return data_; }
+  const double* data() const { return data_; }
+  size_t size() const { return count_; }
+  void Fill(const std::vector<double>& values) {
+    std::memcpy(data_, values.data(), count_ * sizeof(double));
+  }
+  bool GuardsUntouched() const {
+    for (const double* p = storage_.data(); p < data_; ++p) {
+      if (!Untouched(*p)) return false;
+    }
+    for (const double* p = data_ + count_;
+         p < storage_.data() + storage_.size(); ++p) {
+      if (!Untouched(*p)) return false;
+    }
+    return true;
+  }
+
+ private:
+  static bool Untouched(double v) {
+    return std::bit_cast<uint64_t>(v) == std::bit_cast<uint64_t>(kUntouched);
+  }
+  size_t count_;
+  std::vector<double> storage_;
+  double* data_;
+};
+
+std::vector<double> Noise(size_t count, uint32_t seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::vector<double> v(count);
+  for (double& x : v) x = unit(rng);
+  return v;
+}
+
+// The first double whose bits differ, or -1.
+long long FirstDifference(const PlacedBuffer& a, const PlacedBuffer& b) {
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::bit_cast<uint64_t>(a.data()[i]) !=
+        std::bit_cast<uint64_t>(b.data()[i])) {
+      return static_cast<long long>(i);
+    }
+  }
+  return -1;
+}
+
+// Offsets in doubles past the boundary: one double off, a source and
+// destination off by different amounts, and each alone.
+struct Placement {
+  size_t first;
+  size_t second;
+};
+constexpr Placement kPlacements[] = {{1, 1}, {1, 0}, {0, 1}, {3, 6}, {7, 5}};
+
+std::string Describe(Isa isa, int32_t length, Placement p) {
+  return std::string(IsaName(isa)) + " N=" + std::to_string(length) +
+         " offsets " + std::to_string(p.first) + "," +
+         std::to_string(p.second) + " doubles";
+}
+
+class UnalignedBuffers : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { PrintPathsNotRun(); }
+};
+
+TEST_F(UnalignedBuffers, TransformGivesTheAlignedBits) {
+  struct Flags {
+    bool window, normalizeForward, forward;
+  };
+  const Flags flagSets[] = {
+      {true, false, true}, {false, false, false}, {false, true, true}};
+  for (int m = 0; m <= 16; ++m) {
+    const int32_t length = int32_t{1} << m;
+    const size_t doubles = 2 * static_cast<size_t>(length);
+    std::vector<int32_t> reorder(doubles);
+    std::vector<double> window(doubles);
+    FillReorderTable(reorder.data(), length, m);
+    FillWindowTable(window.data(), reorder.data(), length, 12);
+    const std::vector<double> input = Noise(doubles, 17 + m);
+    for (Isa isa : HostPaths()) {
+      for (Flags f : flagSets) {
+        const bool normalize = f.normalizeForward == f.forward;
+        auto run = [&](Placement p) {
+          PlacedBuffer source(doubles, p.first);
+          PlacedBuffer destination(doubles, p.second);
+          source.Fill(input);
+          TransformJob job;
+          job.source = source.data();
+          job.destination = destination.data();
+          job.reorderTable = reorder.data();
+          job.windowTable = (f.forward && f.window) ? window.data() : nullptr;
+          job.length = length;
+          job.sign = f.forward ? -1.0 : 1.0;
+          job.divideBeforePasses = normalize && !f.forward;
+          job.divideAfterPasses = normalize && f.forward;
+          KernelsFor(isa).transform(job);
+          EXPECT_TRUE(destination.GuardsUntouched()) << "wrote outside";
+          return destination;
+        };
+        const PlacedBuffer aligned = run({0, 0});
+        for (Placement p : kPlacements) {
+          SCOPED_TRACE(Describe(isa, length, p) +
+                       " window=" + std::to_string(f.window) +
+                       " forward=" + std::to_string(f.forward));
+          ASSERT_EQ(FirstDifference(run(p), aligned), -1);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(UnalignedBuffers, MeasuresGiveTheAlignedBits) {
+  std::vector<int32_t> lengths = {3, 7, 1023};
+  for (int32_t n = 1; n <= (1 << 16); n *= 2) lengths.push_back(n);
+  for (int32_t length : lengths) {
+    const size_t spectrumDoubles = 2 * static_cast<size_t>(length);
+    const size_t outputs = length >= 4 ? static_cast<size_t>(length / 2) : 1;
+    const std::vector<double> spectrumValues =
+        Noise(spectrumDoubles, 5 + static_cast<uint32_t>(length));
+    for (Isa isa : HostPaths()) {
+      const KernelSet& k = KernelsFor(isa);
+      // Spectrum at the first offset; the first output at the second, the
+      // other output one double further.
+      auto run = [&](Placement p) {
+        PlacedBuffer spectrum(spectrumDoubles, p.first);
+        spectrum.Fill(spectrumValues);
+        std::vector<PlacedBuffer> out;
+        for (size_t o = 0; o < 6; ++o) {
+          out.emplace_back(outputs, (p.second + o % 2) % (kLineBytes / 8));
+        }
+        k.magnitudeRatio(spectrum.data(), out[0].data(), length);
+        k.phaseDifference(spectrum.data(), out[1].data(), length);
+        k.channelPhases(spectrum.data(), out[2].data(), out[3].data(), length);
+        k.channelMagnitudes(spectrum.data(), out[4].data(), out[5].data(),
+                            length);
+        for (const PlacedBuffer& b : out) {
+          EXPECT_TRUE(b.GuardsUntouched()) << "wrote outside an output";
+        }
+        return out;
+      };
+      const std::vector<PlacedBuffer> aligned = run({0, 0});
+      for (Placement p : kPlacements) {
+        SCOPED_TRACE(Describe(isa, length, p));
+        const std::vector<PlacedBuffer> placed = run(p);
+        for (size_t o = 0; o < placed.size(); ++o) {
+          ASSERT_EQ(FirstDifference(placed[o], aligned[o]), -1)
+              << "output " << o
+              << " (ratio, phase, left/right phase, left/right magnitude)";
+        }
+      }
+    }
+  }
+}
+
+// Through the exports, on the path the library picks, with the engine's own
+// tables: the same bits from buffers off the boundary.
+TEST_F(UnalignedBuffers, ExportsGiveTheAlignedBits) {
+  for (int m : {2, 5, 10, 15}) {
+    const int32_t length = int32_t{1} << m;
+    const size_t doubles = 2 * static_cast<size_t>(length);
+    const std::vector<double> input = Noise(doubles, 300 + m);
+    Ondavel_Construction(length, 12);
+    auto run = [&](size_t offset) {
+      PlacedBuffer source(doubles, offset);
+      PlacedBuffer spectrum(doubles, offset);
+      PlacedBuffer ratio(doubles / 4, offset);
+      source.Fill(input);
+      Ondavel_Process(source.data(), spectrum.data(), 1, 0, 1);
+      Ondavel_ACH_LR(spectrum.data(), ratio.data());
+      return std::make_pair(std::move(spectrum), std::move(ratio));
+    };
+    const auto aligned = run(0);
+    const auto placed = run(1);
+    Ondavel_Destruction();
+    SCOPED_TRACE("N=" + std::to_string(length));
+    EXPECT_EQ(FirstDifference(placed.first, aligned.first), -1);
+    EXPECT_EQ(FirstDifference(placed.second, aligned.second), -1);
+  }
+}
+
+}  // namespace
+}  // namespace ondavel
