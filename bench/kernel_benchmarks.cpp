@@ -10,6 +10,7 @@
 #include "dispatch.h"
 #include "engine_state.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace {
 
@@ -37,12 +38,7 @@ void BM_Transform(benchmark::State& state) {
 
 // The transform kernel of one path directly, the benchmark's flags (windowed
 // forward, no 1/N), so all paths compare in one run whatever ONDAVEL_ISA is.
-template <ondavel::Isa kIsa>
-void BM_TransformPath(benchmark::State& state) {
-  if (kIsa > ondavel::BestSupportedIsa()) {
-    state.SkipWithError("path not supported here");
-    return;
-  }
+void BM_TransformPath(benchmark::State& state, ondavel::Isa isa) {
   const auto length = static_cast<int32_t>(state.range(0));
   Ondavel_Construction(length, 12);
   const std::vector<double> input = StereoNoise(length);
@@ -56,7 +52,7 @@ void BM_TransformPath(benchmark::State& state) {
   job.sign = -1.0;
   job.divideBeforePasses = false;
   job.divideAfterPasses = false;
-  const ondavel::TransformKernel kernel = ondavel::KernelsFor(kIsa).transform;
+  const ondavel::TransformKernel kernel = ondavel::KernelsFor(isa).transform;
   for (auto _ : state) {
     kernel(job);
     benchmark::DoNotOptimize(spectrum.data());
@@ -85,19 +81,14 @@ void BM_Measure(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Transform)->RangeMultiplier(2)->Range(4, 262144);
-BENCHMARK(BM_TransformPath<ondavel::Isa::kScalar>)
-    ->RangeMultiplier(2)
-    ->Range(4, 262144);
-BENCHMARK(BM_TransformPath<ondavel::Isa::kSse2>)
-    ->RangeMultiplier(2)
-    ->Range(4, 262144);
-BENCHMARK(BM_TransformPath<ondavel::Isa::kAvx2>)
-    ->RangeMultiplier(2)
-    ->Range(4, 262144);
-BENCHMARK(BM_TransformPath<ondavel::Isa::kAvx512>)
-    ->RangeMultiplier(2)
-    ->Range(4, 262144);
 BENCHMARK(BM_Measure<Ondavel_ACH_LR>)->RangeMultiplier(2)->Range(4, 262144);
 BENCHMARK(BM_Measure<Ondavel_PhaseLR>)->RangeMultiplier(2)->Range(4, 262144);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return ondavel_bench::RunBenchmarks(argc, argv, [] {
+    ondavel_bench::RegisterPerBackend("BM_TransformPath", BM_TransformPath,
+                                      [](benchmark::internal::Benchmark* b) {
+                                        b->RangeMultiplier(2)->Range(4, 262144);
+                                      });
+  });
+}

@@ -12,16 +12,11 @@
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace {
 
 using ondavel::Isa;
-
-bool Skipped(Isa isa, benchmark::State& state) {
-  if (isa <= ondavel::BestSupportedIsa()) return false;
-  state.SkipWithError("path not supported here");
-  return true;
-}
 
 // The windowed forward transform of stereo noise, as the benchmark program
 // hands it to the measures.
@@ -39,13 +34,12 @@ std::vector<double> Spectrum(int32_t length) {
 
 enum class Measure { kRatio, kPhase };
 
-template <Isa kIsa, Measure kMeasure>
-void BM_MeasurePath(benchmark::State& state) {
-  if (Skipped(kIsa, state)) return;
+template <Measure kMeasure>
+void BM_MeasurePath(benchmark::State& state, Isa isa) {
   const auto length = static_cast<int32_t>(state.range(0));
   const std::vector<double> spectrum = Spectrum(length);
   std::vector<double> out(static_cast<size_t>(length));
-  const ondavel::KernelSet& kernels = ondavel::KernelsFor(kIsa);
+  const ondavel::KernelSet& kernels = ondavel::KernelsFor(isa);
   const ondavel::OneOutputMeasure measure = kMeasure == Measure::kRatio
                                                 ? kernels.magnitudeRatio
                                                 : kernels.phaseDifference;
@@ -58,9 +52,7 @@ void BM_MeasurePath(benchmark::State& state) {
 }
 
 // Angles of workload-like sums (magnitudes 1e-3 .. 1e6, all quadrants).
-template <Isa kIsa>
-void BM_Atan2Path(benchmark::State& state) {
-  if (Skipped(kIsa, state)) return;
+void BM_Atan2Path(benchmark::State& state, Isa isa) {
   constexpr size_t kCount = 4096;
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
@@ -70,7 +62,7 @@ void BM_Atan2Path(benchmark::State& state) {
     y[i] = unit(rng) * std::pow(10.0, decades(rng));
     x[i] = unit(rng) * std::pow(10.0, decades(rng));
   }
-  const ondavel::Atan2Array atan2 = ondavel::Atan2ArrayFor(kIsa);
+  const ondavel::Atan2Array atan2 = ondavel::KernelsFor(isa).atan2Array;
   for (auto _ : state) {
     atan2(y.data(), x.data(), angle.data(), kCount);
     benchmark::DoNotOptimize(angle.data());
@@ -97,28 +89,19 @@ void BM_StdAtan2(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kCount);
 }
 
-#define ONDAVEL_MEASURE_PATHS(kMeasure)             \
-  BENCHMARK(BM_MeasurePath<Isa::kScalar, kMeasure>) \
-      ->RangeMultiplier(2)                          \
-      ->Range(4, 262144);                           \
-  BENCHMARK(BM_MeasurePath<Isa::kSse2, kMeasure>)   \
-      ->RangeMultiplier(2)                          \
-      ->Range(4, 262144);                           \
-  BENCHMARK(BM_MeasurePath<Isa::kAvx2, kMeasure>)   \
-      ->RangeMultiplier(2)                          \
-      ->Range(4, 262144);                           \
-  BENCHMARK(BM_MeasurePath<Isa::kAvx512, kMeasure>) \
-      ->RangeMultiplier(2)                          \
-      ->Range(4, 262144)
-
-ONDAVEL_MEASURE_PATHS(Measure::kRatio);
-ONDAVEL_MEASURE_PATHS(Measure::kPhase);
 BENCHMARK(BM_StdAtan2);
-BENCHMARK(BM_Atan2Path<Isa::kScalar>);
-BENCHMARK(BM_Atan2Path<Isa::kSse2>);
-BENCHMARK(BM_Atan2Path<Isa::kAvx2>);
-BENCHMARK(BM_Atan2Path<Isa::kAvx512>);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return ondavel_bench::RunBenchmarks(argc, argv, [] {
+    const auto lengths = [](benchmark::internal::Benchmark* b) {
+      b->RangeMultiplier(2)->Range(4, 262144);
+    };
+    ondavel_bench::RegisterPerBackend("BM_MeasurePath<kRatio>",
+                                      BM_MeasurePath<Measure::kRatio>, lengths);
+    ondavel_bench::RegisterPerBackend("BM_MeasurePath<kPhase>",
+                                      BM_MeasurePath<Measure::kPhase>, lengths);
+    ondavel_bench::RegisterPerBackend("BM_Atan2Path", BM_Atan2Path);
+  });
+}

@@ -15,6 +15,7 @@
 #include "kernels/fast_sine.h"
 #include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace {
 
@@ -96,15 +97,11 @@ void BM_LatencyPassArguments(benchmark::State& state) {
 
 // FastSineV over the pass arguments on one path, vectors of its width: ns
 // per sine, to set against the scalar calls above.
-template <ondavel::Isa kIsa>
-void BM_ThroughputPassArgumentsInLanes(benchmark::State& state) {
-  if (kIsa > ondavel::BestSupportedIsa()) {
-    state.SkipWithError("path not supported here");
-    return;
-  }
+void BM_ThroughputPassArgumentsInLanes(benchmark::State& state,
+                                       ondavel::Isa isa) {
   const std::vector<double> args = PassArguments();
   std::vector<double> out(args.size());
-  const ondavel::SineArray sines = ondavel::FastSineArrayFor(kIsa);
+  const ondavel::SineArray sines = ondavel::KernelsFor(isa).fastSineArray;
   for (auto _ : state) {
     sines(args.data(), out.data(), args.size());
     benchmark::DoNotOptimize(out.data());
@@ -115,10 +112,6 @@ void BM_ThroughputPassArgumentsInLanes(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kScalar>);
-BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kSse2>);
-BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kAvx2>);
-BENCHMARK(BM_ThroughputPassArgumentsInLanes<ondavel::Isa::kAvx512>);
 BENCHMARK(BM_ThroughputPassArguments<ondavel::FastSine>);
 BENCHMARK(BM_ThroughputPassArguments<LibrarySine>);
 BENCHMARK(BM_ThroughputUniform<ondavel::FastSine>);
@@ -128,4 +121,9 @@ BENCHMARK(BM_LatencyPassArguments<LibrarySine>);
 BENCHMARK(BM_LatencyChaotic<ondavel::FastSine>);
 BENCHMARK(BM_LatencyChaotic<LibrarySine>);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return ondavel_bench::RunBenchmarks(argc, argv, [] {
+    ondavel_bench::RegisterPerBackend("BM_ThroughputPassArgumentsInLanes",
+                                      BM_ThroughputPassArgumentsInLanes);
+  });
+}

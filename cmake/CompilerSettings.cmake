@@ -5,15 +5,20 @@ include(CheckLinkerFlag)
 # multiply-adds, no reassociation.  -ffast-math is never used anywhere.
 add_compile_options(-Wall -Wextra -Wpedantic -ffp-contract=off)
 
+# The architecture the build targets (x86, aarch64 or other), which decides
+# the instruction-set back-ends that are built (cmake/Backends.cmake).
+set(ONDAVEL_X86 OFF)
+set(ONDAVEL_X86_32 OFF)
+set(ONDAVEL_ARCHITECTURE other)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
   set(ONDAVEL_X86 ON)
-  set(ONDAVEL_X86_32 OFF)
+  set(ONDAVEL_ARCHITECTURE x86)
 elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86|X86)$")
   set(ONDAVEL_X86 ON)
   set(ONDAVEL_X86_32 ON)
-else()
-  set(ONDAVEL_X86 OFF)
-  set(ONDAVEL_X86_32 OFF)
+  set(ONDAVEL_ARCHITECTURE x86)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
+  set(ONDAVEL_ARCHITECTURE aarch64)
 endif()
 
 # 32-bit x86 must compute in SSE2 doubles, never in x87 extended registers.

@@ -4,14 +4,17 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-  libmpfr-dev pkgconf dpkg-dev googletest
+  libmpfr-dev pkgconf dpkg-dev
+  googletest
   # Cross builds: Windows x64 and 32-bit (tests of x64 under wine64), 32-bit
   # x86 Linux (tests under qemu-i386).  Not g++-multilib: it conflicts with
   # Debian's other cross compilers.
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   g++-i686-linux-gnu binutils-i686-linux-gnu
-  qemu-user wine64 util-linux)
+  qemu-user wine64 util-linux
+  # AArch64 Linux (tests under qemu-aarch64).
+  g++-aarch64-linux-gnu binutils-aarch64-linux-gnu)
 missing=()
 # The fuzzer (tests/fuzz): clang with libFuzzer, and llvm-cov for its line
 # coverage.

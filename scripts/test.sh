@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, then the sanitizer build,
 # natively; then the cross builds: Windows x64 under wine64 and 32-bit x86
-# Linux under qemu-i386, each library test on every instruction-set path the
-# emulated processor offers, and the 32-bit Windows binaries checked
-# statically (they cannot run here).  Any failure fails the whole command.
+# Linux under qemu-i386 and AArch64 Linux under qemu-aarch64, each library
+# test on every instruction-set path the emulated processor offers, and the
+# 32-bit Windows binaries checked statically (they cannot run here).  Any failure fails the whole command.
 #   CROSS=0 scripts/test.sh    skips the cross builds
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,3 +51,8 @@ ctest --preset linux-i686 -E '^Pellarin\.'
 library_tests_per_path linux-i686 scalar sse2
 
 cmake --workflow --preset windows-x86
+
+# AArch64: the workflow's tests take the NEON path, the best there; the
+# library tests again on the scalar one.
+cmake --workflow --preset linux-aarch64
+library_tests_per_path linux-aarch64 scalar

@@ -2,6 +2,7 @@
 #ifndef ONDAVEL_SRC_DISPATCH_H_
 #define ONDAVEL_SRC_DISPATCH_H_
 
+#include "backends.h"
 #include "kernels/kernels.h"
 
 namespace ondavel {
@@ -10,14 +11,17 @@ namespace ondavel {
 // set-up chooses one.
 extern const KernelSet* activeKernels;
 
-// The best path this processor and its operating system support.
+// The best back-end built here that this processor and its operating system
+// support.
 Isa BestSupportedIsa();
 
-// The path named by the environment variable ONDAVEL_ISA ("scalar", "sse2",
-// "avx2", "avx512"), capped at what the processor supports; the best
-// supported path when the variable is unset or names nothing known.
+// The back-end named by the environment variable ONDAVEL_ISA (a name of
+// kBackends), when it is built here and this processor supports it; the
+// best supported back-end when the variable is unset, names nothing known
+// or asks for more than the processor has.
 Isa RequestedIsa();
 
+// The kernel set of `isa`; the scalar set where `isa` is not built here.
 const KernelSet& KernelsFor(Isa isa);
 
 // Makes KernelsFor(RequestedIsa()) the active set.

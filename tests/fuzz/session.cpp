@@ -4,8 +4,11 @@
 
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 
+#include "backends.h"
 #include "comparison.h"
+#include "cpu_features.h"
 #include "dispatch.h"
 #include "engine_state.h"
 
@@ -68,28 +71,16 @@ bool HasTables(int32_t length) {
 const std::vector<Isa>& HostPaths() {
   static const std::vector<Isa> paths = [] {
     std::vector<Isa> all;
-    const Isa best = ondavel::BestSupportedIsa();
-    for (Isa isa : {Isa::kScalar, Isa::kSse2, Isa::kAvx2, Isa::kAvx512}) {
-      if (isa <= best) all.push_back(isa);
+    const ondavel::CpuFeatures cpu = ondavel::ReadCpuFeatures();
+    for (const ondavel::Backend& b : ondavel::kBackends) {
+      if (ondavel::WhyNotRunnable(b.isa, cpu) == nullptr) all.push_back(b.isa);
     }
     return all;
   }();
   return paths;
 }
 
-const char* IsaName(Isa isa) {
-  switch (isa) {
-    case Isa::kScalar:
-      return "scalar";
-    case Isa::kSse2:
-      return "sse2";
-    case Isa::kAvx2:
-      return "avx2";
-    case Isa::kAvx512:
-      return "avx512";
-  }
-  return "?";
-}
+const char* IsaName(Isa isa) { return ondavel::BackendOf(isa).name; }
 
 void ResetLibrary(Session& session) {
   Ondavel_Destruction();
@@ -101,16 +92,16 @@ void ResetLibrary(Session& session) {
 void CallConstruction(InputReader& in, Session& session) {
   // The request as the environment gives it; a name the library does not
   // know, or none, asks for the best path.
-  const uint8_t request = in.Byte() % 6;
-  constexpr const char* kRequests[] = {"scalar", "sse2", "avx2", "avx512",
-                                       "mmx"};
+  const uint8_t request = in.Byte() % 7;
+  constexpr const char* kRequests[] = {"scalar", "sse2",  "avx2", "avx512",
+                                       "mmx",    nullptr, "neon"};
   Isa expected = HostPaths().back();
-  if (request == 5) {
+  if (kRequests[request] == nullptr) {
     unsetenv("ONDAVEL_ISA");
   } else {
     setenv("ONDAVEL_ISA", kRequests[request], 1);
-    if (request < 4 && static_cast<Isa>(request) < expected) {
-      expected = static_cast<Isa>(request);
+    for (Isa isa : HostPaths()) {
+      if (std::strcmp(IsaName(isa), kRequests[request]) == 0) expected = isa;
     }
   }
   int32_t length = ReadLength(in);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "backends.h"
 #include "input_reader.h"
 #include "kernels/kernels.h"
 

@@ -23,6 +23,7 @@
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -39,13 +40,7 @@ constexpr size_t kChunk = 4093;
 
 using Limits = std::numeric_limits<double>;
 
-std::vector<Isa> SupportedPaths() {
-  std::vector<Isa> paths;
-  for (Isa isa : {Isa::kScalar, Isa::kSse2, Isa::kAvx2, Isa::kAvx512}) {
-    if (isa <= BestSupportedIsa()) paths.push_back(isa);
-  }
-  return paths;
-}
+const std::vector<Isa>& SupportedPaths() { return RunnableBackends(); }
 
 std::string Hex(double v) {
   char text[64];
@@ -143,7 +138,7 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
   }
   for (Isa isa : SupportedPaths()) {
     std::vector<double> got(ys.size());
-    Atan2ArrayFor(isa)(ys.data(), xs.data(), got.data(), got.size());
+    KernelsFor(isa).atan2Array(ys.data(), xs.data(), got.data(), got.size());
     for (size_t i = 0; i < got.size(); ++i) {
       const double y = ys[i];
       const double x = xs[i];
@@ -298,7 +293,7 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
       for (size_t i = 0; i < kChunk; ++i) range.draw(rng, y[i], x[i]);
       for (size_t i = 0; i < kChunk; ++i) expected[i] = Atan2One(y[i], x[i]);
       for (Isa isa : paths) {
-        Atan2ArrayFor(isa)(y.data(), x.data(), got.data(), kChunk);
+        KernelsFor(isa).atan2Array(y.data(), x.data(), got.data(), kChunk);
         for (size_t i = 0; i < kChunk; ++i) {
           if (std::bit_cast<uint64_t>(got[i]) !=
                   std::bit_cast<uint64_t>(expected[i]) &&

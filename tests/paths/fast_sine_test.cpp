@@ -22,6 +22,7 @@
 #include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
 #include "kernels/transform_scalar.h"
+#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -183,20 +184,14 @@ TEST(FastSineTest, OutOfRangeArgumentsGiveNan) {
   EXPECT_TRUE(std::isnan(FastSine(std::numeric_limits<double>::quiet_NaN())));
 }
 
-std::vector<Isa> AllPaths() {
-  std::vector<Isa> paths;
-  for (int i = 0; i <= static_cast<int>(BestSupportedIsa()); ++i) {
-    paths.push_back(static_cast<Isa>(i));
-  }
-  return paths;
-}
+const std::vector<Isa>& AllPaths() { return RunnableBackends(); }
 
 // Runs `args` through every path's FastSineV and expects FastSine's bits.
 void ExpectLanesMatchFastSine(const std::vector<double>& args,
                               const std::string& what) {
   for (Isa isa : AllPaths()) {
     std::vector<double> lanes(args.size(), -12345.678);
-    FastSineArrayFor(isa)(args.data(), lanes.data(), args.size());
+    KernelsFor(isa).fastSineArray(args.data(), lanes.data(), args.size());
     int64_t mismatches = 0;
     size_t first = 0;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -204,7 +199,7 @@ void ExpectLanesMatchFastSine(const std::vector<double>& args,
       if (mismatches++ == 0) first = i;
     }
     EXPECT_EQ(mismatches, 0)
-        << what << " on path " << static_cast<int>(isa) << ", first at x "
+        << what << " on path " << KernelsFor(isa).name << ", first at x "
         << args[first] << ": " << lanes[first] << " against "
         << FastSine(args[first]);
   }
@@ -232,10 +227,10 @@ TEST(FastSineVTest, PassArgumentsMatchFastSineAndLibrarySine) {
   // And so equal to the C library's sine on every lane.
   for (Isa isa : kLibrarySineJudges ? AllPaths() : std::vector<Isa>{}) {
     std::vector<double> lanes(args.size());
-    FastSineArrayFor(isa)(args.data(), lanes.data(), args.size());
+    KernelsFor(isa).fastSineArray(args.data(), lanes.data(), args.size());
     for (size_t i = 0; i < args.size(); ++i) {
       EXPECT_EQ(Bits(lanes[i]), Bits(std::sin(args[i])))
-          << "path " << static_cast<int>(isa) << " x " << args[i];
+          << "path " << KernelsFor(isa).name << " x " << args[i];
     }
   }
 }

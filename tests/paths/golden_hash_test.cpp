@@ -21,6 +21,7 @@
 
 #include "dispatch.h"
 #include "kernels/kernels.h"
+#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -278,26 +279,9 @@ std::string Hex(uint64_t v) {
 }
 
 TEST(GoldenHashTest, EveryPathGivesThePinnedBits) {
-  struct Path {
-    Isa isa;
-    const char* name;
-  };
-  const Path paths[] = {{Isa::kScalar, "scalar"},
-                        {Isa::kSse2, "sse2"},
-                        {Isa::kAvx2, "avx2"},
-                        {Isa::kAvx512, "avx512"}};
-  const Isa best = BestSupportedIsa();
   int ran = 0;
-  for (const Path& path : paths) {
-    if (path.isa > best) {
-#if defined(ONDAVEL_X86_KERNELS)
-      std::printf("path %-6s not run: this processor lacks it\n", path.name);
-#else
-      std::printf("path %-6s not run: not built for this architecture\n",
-                  path.name);
-#endif
-      continue;
-    }
+  for (const Isa isa : RunnableBackends()) {
+    const Backend& path = BackendOf(isa);
     ASSERT_TRUE(RequestPath(path.name));
     // The path is chosen at set-up: check that the request took effect.
     Ondavel_Construction(4, 0);

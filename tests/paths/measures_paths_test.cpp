@@ -22,6 +22,7 @@
 #include "kernels/kernels.h"
 #include "kernels/measures_scalar.h"
 #include "phase_wrap.h"
+#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -156,9 +157,7 @@ std::vector<int32_t> Lengths() {
 
 std::vector<const KernelSet*> VectorPaths() {
   std::vector<const KernelSet*> paths;
-  for (Isa isa : {Isa::kSse2, Isa::kAvx2, Isa::kAvx512}) {
-    if (isa <= BestSupportedIsa()) paths.push_back(&KernelsFor(isa));
-  }
+  for (Isa isa : RunnableVectorBackends()) paths.push_back(&KernelsFor(isa));
   return paths;
 }
 

@@ -22,6 +22,7 @@ TEST(EndToEnd, RunsOfTheProgram) {
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "process_harness.h"
@@ -30,6 +31,33 @@ namespace pellarin::testing {
 namespace {
 
 constexpr std::string_view kPrompt = " Press any key to continue...";
+
+// Replaces this process with Pellarin, under the processor emulator when the
+// binaries are another architecture's (ONDAVEL_TEST_EMULATOR, words
+// separated by spaces).
+[[noreturn]] void ExecPellarin() {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char c : std::string_view(ONDAVEL_TEST_EMULATOR)) {
+    if (c != ' ') {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  if (words.empty()) {
+    execl(PELLARIN_BINARY, "Pellarin", static_cast<char*>(nullptr));
+  } else {
+    words.push_back(PELLARIN_BINARY);
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+  }
+  _exit(127);
+}
 
 struct Outcome {
   int status = 0;
@@ -62,8 +90,7 @@ Started StartWithoutTerminal(const std::filesystem::path& directory,
     dup2(out[1], STDOUT_FILENO);
     dup2(err[1], STDERR_FILENO);
     if (chdir(directory.c_str()) != 0) _exit(126);
-    execl(PELLARIN_BINARY, "Pellarin", static_cast<char*>(nullptr));
-    _exit(127);
+    ExecPellarin();
   }
   close(out[1]);
   close(err[1]);
@@ -228,8 +255,7 @@ TEST(EndToEnd, OnTerminalWaitsForOneSilentKeyAndLeavesTerminalAsFound) {
   const termios before = terminal.Mode();
   const pid_t child = terminal.Spawn([&directory] {
     if (chdir(directory.path().c_str()) != 0) _exit(126);
-    execl(PELLARIN_BINARY, "Pellarin", static_cast<char*>(nullptr));
-    _exit(127);
+    ExecPellarin();
   });
 
   const std::string console = terminal.ReadUntil(kPrompt);

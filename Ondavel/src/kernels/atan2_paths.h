@@ -1,5 +1,5 @@
-// Atan2 over arrays on each instruction-set path, for the tests and
-// benchmarks that compare the paths; the kernels use Atan2 directly.
+// Atan2 over arrays, each kernel set's atan2Array, for the tests and
+// benchmarks that compare the sets; the kernels use Atan2 directly.
 #ifndef ONDAVEL_SRC_KERNELS_ATAN2_PATHS_H_
 #define ONDAVEL_SRC_KERNELS_ATAN2_PATHS_H_
 
@@ -11,19 +11,7 @@
 
 namespace ondavel {
 
-using Atan2Array = void (*)(const double* y, const double* x, double* angle,
-                            size_t count);
-
-#if defined(ONDAVEL_X86_KERNELS)
-// Defined in measures_<isa>.cpp, compiled with that path's flags.
-void Atan2ArraySse2(const double* y, const double* x, double* angle,
-                    size_t count);
-void Atan2ArrayAvx2(const double* y, const double* x, double* angle,
-                    size_t count);
-void Atan2ArrayAvx512(const double* y, const double* x, double* angle,
-                      size_t count);
-#endif
-
+// Internal linkage: each back-end compiles its own copy with its own flags.
 namespace {
 
 template <class V>
@@ -35,22 +23,6 @@ void Atan2ArraySimd(const double* y, const double* x, double* angle,
   }
   for (; i < count; ++i) {
     angle[i] = simd::Atan2(simd::V1{y[i]}, simd::V1{x[i]}).v;
-  }
-}
-
-// The path's array function; V1 for the scalar path.
-inline Atan2Array Atan2ArrayFor(Isa isa) {
-  switch (isa) {
-#if defined(ONDAVEL_X86_KERNELS)
-    case Isa::kAvx512:
-      return Atan2ArrayAvx512;
-    case Isa::kAvx2:
-      return Atan2ArrayAvx2;
-    case Isa::kSse2:
-      return Atan2ArraySse2;
-#endif
-    default:
-      return Atan2ArraySimd<simd::V1>;
   }
 }
 

@@ -1,9 +1,10 @@
 // The numeric kernels behind the exports, over plain arrays.  Each
-// instruction-set path provides one KernelSet; the scalar set is the
+// instruction-set back-end provides one KernelSet; the scalar set is the
 // reference every other path must match bit for bit.
 #ifndef ONDAVEL_SRC_KERNELS_KERNELS_H_
 #define ONDAVEL_SRC_KERNELS_KERNELS_H_
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ondavel {
@@ -26,6 +27,11 @@ using OneOutputMeasure = void (*)(const double* spectrum, double* out,
                                   int32_t length);
 using TwoOutputMeasure = void (*)(const double* spectrum, double* left,
                                   double* right, int32_t length);
+// The set's sine and arctangent over arrays, element by element, for the
+// tests and benchmarks that compare the sets (the kernels call them inline).
+using SineArray = void (*)(const double* x, double* y, size_t count);
+using Atan2Array = void (*)(const double* y, const double* x, double* angle,
+                            size_t count);
 
 struct KernelSet {
   const char* name;
@@ -34,20 +40,13 @@ struct KernelSet {
   OneOutputMeasure phaseDifference;    // Ondavel_PhaseLR
   TwoOutputMeasure channelPhases;      // Ondavel_ArgLR
   TwoOutputMeasure channelMagnitudes;  // Ondavel_MagLR
+  SineArray fastSineArray;             // FastSineV
+  Atan2Array atan2Array;               // simd::Atan2
 };
 
-// The paths, lowest first.  Only the scalar set exists on every processor;
-// the others are compiled for x86 (32- and 64-bit) and chosen at run time.
-enum class Isa { kScalar, kSse2, kAvx2, kAvx512 };
-
+// The reference set, built everywhere; the instruction-set back-ends'
+// sets are listed in backends.h.
 extern const KernelSet kScalarKernels;
-#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || \
-    defined(_M_IX86)
-#define ONDAVEL_X86_KERNELS 1
-extern const KernelSet kSse2Kernels;
-extern const KernelSet kAvx2Kernels;
-extern const KernelSet kAvx512Kernels;
-#endif
 
 }  // namespace ondavel
 

@@ -1,4 +1,6 @@
 // The reference kernel set: plain C++ with no instruction-set assumptions.
+#include "kernels/atan2_paths.h"
+#include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
 #include "kernels/measures_scalar.h"
 #include "kernels/transform_scalar.h"
@@ -12,6 +14,8 @@ const KernelSet kScalarKernels = {
     PhaseDifferenceScalar,
     ChannelPhasesScalar,
     ChannelMagnitudesScalar,
+    FastSineArraySimd<simd::V1>,
+    Atan2ArraySimd<simd::V1>,
 };
 
 }  // namespace ondavel

@@ -1,9 +1,10 @@
 // Vectors of doubles for the CPU-specific kernels.  A kernel is written once
 // as a template over one of these types and compiled per instruction set:
-// V2 (SSE2, every x86-64), V4 (AVX2), V8 (AVX-512).  Which types exist in a
-// translation unit follows from the flags it is compiled with.  V1, one plain
-// double, exists everywhere: a kernel's tail runs the same template over it,
-// so the last few elements round exactly like the vector lanes.
+// V2 (SSE2, every x86-64; NEON on AArch64, in vec_neon.h), V4 (AVX2), V8
+// (AVX-512).  Which types exist in a translation unit follows from the flags
+// it is compiled with.  V1, one plain double, exists everywhere: a kernel's
+// tail runs the same template over it, so the last few elements round
+// exactly like the vector lanes.
 //
 // Only operations with IEEE double rounding are offered; there is no fused
 // multiply-add, so every path rounds exactly as the scalar code does.
@@ -13,12 +14,17 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <immintrin.h>
 #define ONDAVEL_HAVE_V2 1
+#define ONDAVEL_HAVE_SSE2_V2 1
 #endif
 #if defined(__AVX2__)
 #define ONDAVEL_HAVE_V4 1
 #endif
 #if defined(__AVX512F__) && defined(__AVX512DQ__)
 #define ONDAVEL_HAVE_V8 1
+#endif
+#if defined(__aarch64__) && defined(__ARM_NEON)
+#define ONDAVEL_HAVE_V2 1
+#define ONDAVEL_HAVE_NEON_V2 1
 #endif
 
 #include <cmath>
@@ -104,6 +110,10 @@ inline V1 AddInOrder(V1 a, V1 b) {
 #elif defined(__SSE2__) || defined(_M_X64)
   __asm__("addsd %1, %0" : "+x"(a.v) : "x"(b.v));
   return a;
+#elif defined(__aarch64__)
+  double sum;
+  __asm__("fadd %d0, %d1, %d2" : "=w"(sum) : "w"(a.v), "w"(b.v));
+  return {sum};
 #else
   return a + b;
 #endif
@@ -115,7 +125,7 @@ inline V1 Max(V1 a, V1 b) { return {a.v > b.v ? a.v : b.v}; }
 // Lanes where a or b is NaN.
 inline M1 IsUnordered(V1 a, V1 b) { return {a.v != a.v || b.v != b.v}; }
 
-#if defined(ONDAVEL_HAVE_V2)
+#if defined(ONDAVEL_HAVE_SSE2_V2)
 
 struct M2 {
   __m128d m;
@@ -227,7 +237,7 @@ inline V2 Min(V2 a, V2 b) { return {_mm_min_pd(a.v, b.v)}; }
 inline V2 Max(V2 a, V2 b) { return {_mm_max_pd(a.v, b.v)}; }
 inline M2 IsUnordered(V2 a, V2 b) { return {_mm_cmpunord_pd(a.v, b.v)}; }
 
-#endif  // ONDAVEL_HAVE_V2
+#endif  // ONDAVEL_HAVE_SSE2_V2
 
 #if defined(ONDAVEL_HAVE_V4)
 
@@ -506,5 +516,9 @@ inline V8 Combine(V4 lo, V4 hi) {
 
 }  // namespace
 }  // namespace ondavel::simd
+
+#if defined(ONDAVEL_HAVE_NEON_V2)
+#include "kernels/simd/vec_neon.h"
+#endif
 
 #endif  // ONDAVEL_SRC_KERNELS_SIMD_VEC_H_
