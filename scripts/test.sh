@@ -11,6 +11,7 @@ scripts/install-deps.sh
 cmake --workflow --preset release
 tests/consumer/run.sh build/release
 cmake --workflow --preset sanitize
+tests/fuzz/run.sh 60
 [ "${CROSS:-1}" = 0 ] && exit 0
 
 # Runs the library tests once per path; ONDAVEL_ISA caps the path at set-up.
