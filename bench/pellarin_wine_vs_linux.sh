@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs the Linux Pellarin and the Windows x64 Pellarin.exe (under wine64)
+# interleaved, several rounds, and prints each one's median figure per window
+# length with the ratio Windows / Linux, and the median of those ratios.
+#   bench/pellarin_wine_vs_linux.sh [rounds]      (default 5)
+# Uses build/release and build/windows-x64 (built here if needed); Pellarin
+# runs with no terminal, so its closing key wait ends at once.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+rounds="${1:-5}"
+cd "$root"
+cmake --preset release >/dev/null && cmake --build --preset release --target Pellarin >/dev/null
+cmake --preset windows-x64 >/dev/null && cmake --build --preset windows-x64 --target Pellarin >/dev/null
+linux="$root/build/release/bin/Pellarin"
+windows_dir="$root/build/windows-x64/bin"
+work="$(mktemp -d)"
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+# One persistent wine server for all rounds: start-up stays out of the runs
+# (Pellarin times only its own loops anyway).
+/usr/lib/wine/wineserver -p
+"$wine" wineboot -i >/dev/null 2>&1 || true
+
+for ((r = 1; r <= rounds; r++)); do
+  for side in linux windows; do
+    mkdir -p "$work/$side"
+    if [ "$side" = linux ]; then
+      (cd "$work/$side" && setsid -w "$linux" </dev/null >/dev/null)
+    else
+      cp "$windows_dir/Pellarin.exe" "$windows_dir/Ondavel.dll" "$work/$side/"
+      (cd "$work/$side" && setsid -w "$wine" ./Pellarin.exe </dev/null >/dev/null 2>&1)
+    fi
+    tr ',' '\n' <"$work/$side/Pellarin.txt" >"$work/$side/round$r"
+  done
+done
+
+python3 - "$work" "$rounds" <<'PY'
+import statistics, sys
+work, rounds = sys.argv[1], int(sys.argv[2])
+med = {}
+for side in ("linux", "windows"):
+    runs = [[int(x) for x in open(f"{work}/{side}/round{r}").read().split()]
+            for r in range(1, rounds + 1)]
+    med[side] = [statistics.median(col) for col in zip(*runs)]
+print(f"median of {rounds} interleaved rounds; ratio = windows / linux")
+print(f"{'N':>7} {'linux':>8} {'windows':>8} {'ratio':>7}")
+ratios = []
+for i in range(17):
+    ratio = med["windows"][i] / med["linux"][i]
+    ratios.append(ratio)
+    print(f"{4 << i:>7} {med['linux'][i]:>8.0f} {med['windows'][i]:>8.0f} {ratio:>7.3f}")
+print(f"median ratio over the 17 lengths: {statistics.median(ratios):.3f}")
+PY
