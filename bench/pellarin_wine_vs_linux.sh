@@ -14,13 +14,14 @@ cmake --preset windows-x64 >/dev/null && cmake --build --preset windows-x64 --ta
 linux="$root/build/release/bin/Pellarin"
 windows_dir="$root/build/windows-x64/bin"
 work="$(mktemp -d)"
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+export WINEPREFIX="$work/wineprefix"
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-# One persistent wine server for all rounds: start-up stays out of the runs
+# The prefix made once, and one persistent wine server for all rounds
 # (Pellarin times only its own loops anyway).
+"$root/cmake/wine-run.sh" "$WINEPREFIX"
+/usr/lib/wine/wineserver -k 2>/dev/null || true  # the one that made it
 /usr/lib/wine/wineserver -p
-"$wine" wineboot -i >/dev/null 2>&1 || true
+"$root/cmake/wine-run.sh" "$WINEPREFIX"  # its services, on that server
 
 for ((r = 1; r <= rounds; r++)); do
   for side in linux windows; do
@@ -29,7 +30,9 @@ for ((r = 1; r <= rounds; r++)); do
       (cd "$work/$side" && setsid -w "$linux" </dev/null >/dev/null)
     else
       cp "$windows_dir/Pellarin.exe" "$windows_dir/Ondavel.dll" "$work/$side/"
-      (cd "$work/$side" && setsid -w "$wine" ./Pellarin.exe </dev/null >/dev/null 2>&1)
+      (cd "$work/$side" &&
+        setsid -w "$root/cmake/wine-run.sh" "$WINEPREFIX" ./Pellarin.exe \
+          </dev/null >/dev/null 2>&1)
     fi
     tr ',' '\n' <"$work/$side/Pellarin.txt" >"$work/$side/round$r"
   done
