@@ -108,8 +108,12 @@ ONDAVEL_API void ONDAVEL_CALL Ondavel_Process(const double* source,
  */
 
 /*
- * Magnitude ratio |R[k]| / |L[k]| (+infinity where the left bin is zero).
- * Element 0 is the signed quotient Im Z[0] / Re Z[0].
+ * Magnitude ratio |R[k]| / |L[k]|, as the square root of the quotient of the
+ * two squared magnitudes: +infinity where the left bin is zero, NaN where
+ * both are; squares that underflow count as zero (so a right bin below about
+ * 1e-154 over a zero left bin gives NaN, and a quotient of squares below the
+ * smallest double gives 0).  Element 0 is the signed quotient
+ * Im Z[0] / Re Z[0].
  */
 ONDAVEL_API void ONDAVEL_CALL Ondavel_ACH_LR(const double* spectrum,
                                              double* ratio);
