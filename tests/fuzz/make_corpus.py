@@ -86,7 +86,7 @@ SEEDS = {
     'round_trip_flags': construct(AVX2, power_of_two_length(3), 1) +
     process(0, 0x80, 2, pattern(small(8), small(-3), small(20)), (1, 6), 9) +
     process(0, 0, 1, noise(3), (3, 1), 1) + process(5, 0, 0, PREVIOUS),
-    'special_values': construct(SSE2, power_of_two_length(4), 3) + measure(
+    'awkward_doubles': construct(SSE2, power_of_two_length(4), 3) + measure(
         PHASES,
         pattern(awkward(QNAN), awkward(GUARD), awkward(INF), awkward(NEG_ZERO),
                 awkward(NEG_GUARD), awkward(NEG_INF), awkward(SNAN),
