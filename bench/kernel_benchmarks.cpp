@@ -32,13 +32,13 @@ void BM_Transform(benchmark::State& state) {
     benchmark::DoNotOptimize(spectrum.data());
   }
   state.SetItemsProcessed(state.iterations() * length);
-  state.SetLabel(ondavel::activeKernels->name);
+  state.SetLabel(ondavel::BackendName(ondavel::ActiveBackend()));
   Ondavel_Destruction();
 }
 
 // The transform kernel of one path directly, the benchmark's flags (windowed
 // forward, no 1/N), so all paths compare in one run whatever ONDAVEL_ISA is.
-void BM_TransformPath(benchmark::State& state, ondavel::Isa isa) {
+void BM_TransformPath(benchmark::State& state, ondavel::Backend backend) {
   const auto length = static_cast<int32_t>(state.range(0));
   Ondavel_Construction(length, 12);
   const std::vector<double> input = StereoNoise(length);
@@ -52,7 +52,8 @@ void BM_TransformPath(benchmark::State& state, ondavel::Isa isa) {
   job.sign = -1.0;
   job.divideBeforePasses = false;
   job.divideAfterPasses = false;
-  const ondavel::TransformKernel kernel = ondavel::KernelsFor(isa).transform;
+  const ondavel::TransformKernel kernel =
+      ondavel::KernelsFor(backend).transform;
   for (auto _ : state) {
     kernel(job);
     benchmark::DoNotOptimize(spectrum.data());
@@ -74,7 +75,7 @@ void BM_Measure(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * length);
-  state.SetLabel(ondavel::activeKernels->name);
+  state.SetLabel(ondavel::BackendName(ondavel::ActiveBackend()));
   Ondavel_Destruction();
 }
 

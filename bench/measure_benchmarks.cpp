@@ -12,11 +12,12 @@
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
+#include "backend_test_hooks.h"
 #include "runnable_backends.h"
 
 namespace {
 
-using ondavel::Isa;
+using ondavel::Backend;
 
 // The windowed forward transform of stereo noise, as the benchmark program
 // hands it to the measures.
@@ -35,11 +36,11 @@ std::vector<double> Spectrum(int32_t length) {
 enum class Measure { kRatio, kPhase };
 
 template <Measure kMeasure>
-void BM_MeasurePath(benchmark::State& state, Isa isa) {
+void BM_MeasurePath(benchmark::State& state, Backend backend) {
   const auto length = static_cast<int32_t>(state.range(0));
   const std::vector<double> spectrum = Spectrum(length);
   std::vector<double> out(static_cast<size_t>(length));
-  const ondavel::KernelSet& kernels = ondavel::KernelsFor(isa);
+  const ondavel::BackendKernels& kernels = ondavel::KernelsFor(backend);
   const ondavel::OneOutputMeasure measure = kMeasure == Measure::kRatio
                                                 ? kernels.magnitudeRatio
                                                 : kernels.phaseDifference;
@@ -52,7 +53,7 @@ void BM_MeasurePath(benchmark::State& state, Isa isa) {
 }
 
 // Angles of workload-like sums (magnitudes 1e-3 .. 1e6, all quadrants).
-void BM_Atan2Path(benchmark::State& state, Isa isa) {
+void BM_Atan2Path(benchmark::State& state, Backend backend) {
   constexpr size_t kCount = 4096;
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
@@ -62,7 +63,7 @@ void BM_Atan2Path(benchmark::State& state, Isa isa) {
     y[i] = unit(rng) * std::pow(10.0, decades(rng));
     x[i] = unit(rng) * std::pow(10.0, decades(rng));
   }
-  const ondavel::Atan2Array atan2 = ondavel::KernelsFor(isa).atan2Array;
+  const ondavel::Atan2Array atan2 = ondavel::TestHooksFor(backend)->atan2Array;
   for (auto _ : state) {
     atan2(y.data(), x.data(), angle.data(), kCount);
     benchmark::DoNotOptimize(angle.data());

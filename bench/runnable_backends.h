@@ -19,15 +19,15 @@ namespace ondavel_bench {
 template <class Run, class Configure>
 void RegisterPerBackend(const std::string& base, Run run, Configure configure) {
   const ondavel::CpuFeatures cpu = ondavel::ReadCpuFeatures();
-  for (const ondavel::Backend& b : ondavel::kBackends) {
-    if (const char* why = ondavel::WhyNotRunnable(b.isa, cpu)) {
+  for (const ondavel::BackendEntry& b : ondavel::kBackends) {
+    if (const char* why = ondavel::WhyNotRunnable(b.backend, cpu)) {
       std::printf("%s/%s not run: %s\n", base.c_str(), b.name, why);
       continue;
     }
-    const ondavel::Isa isa = b.isa;
+    const ondavel::Backend backend = b.backend;
     configure(benchmark::RegisterBenchmark(
         (base + "/" + b.name).c_str(),
-        [run, isa](benchmark::State& state) { run(state, isa); }));
+        [run, backend](benchmark::State& state) { run(state, backend); }));
   }
 }
 

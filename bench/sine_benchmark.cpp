@@ -15,6 +15,7 @@
 #include "kernels/fast_sine.h"
 #include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
+#include "backend_test_hooks.h"
 #include "runnable_backends.h"
 
 namespace {
@@ -98,10 +99,11 @@ void BM_LatencyPassArguments(benchmark::State& state) {
 // FastSineV over the pass arguments on one path, vectors of its width: ns
 // per sine, to set against the scalar calls above.
 void BM_ThroughputPassArgumentsInLanes(benchmark::State& state,
-                                       ondavel::Isa isa) {
+                                       ondavel::Backend backend) {
   const std::vector<double> args = PassArguments();
   std::vector<double> out(args.size());
-  const ondavel::SineArray sines = ondavel::KernelsFor(isa).fastSineArray;
+  const ondavel::SineArray sines =
+      ondavel::TestHooksFor(backend)->fastSineArray;
   for (auto _ : state) {
     sines(args.data(), out.data(), args.size());
     benchmark::DoNotOptimize(out.data());

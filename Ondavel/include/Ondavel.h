@@ -16,14 +16,14 @@
  *
  * Flags are bytes; any nonzero value counts as true.
  *
- * Instruction sets.  Each set-up picks the best code path the processor and
- * operating system support: avx512, avx2 or sse2 on x86, neon on AArch64, or
- * scalar (the reference, and the only path elsewhere).  Every path gives the
- * same result bits (NaN sign and payload bits aside).  The environment
- * variable ONDAVEL_ISA, read at each set-up, names a path to use instead:
- * "scalar", "sse2", "avx2", "avx512" or "neon".  An unknown name, a path of
- * another architecture or one the processor lacks falls back to the best
- * supported path.
+ * Back-ends.  Each set-up picks the best instruction-set back-end the
+ * processor and operating system support: avx512, avx2 or sse2 on x86, neon
+ * on AArch64, or scalar (the reference, and the only back-end elsewhere).
+ * Every back-end gives the same result bits (NaN sign and payload bits
+ * aside).  The environment variable ONDAVEL_ISA, read at each set-up, names
+ * a back-end to use instead: "scalar", "sse2", "avx2", "avx512" or "neon".
+ * An unknown name, a back-end of another architecture or one the processor
+ * lacks falls back to the best supported back-end.
  *
  * Build as a shared library (default).  To link the code statically into a
  * program, define ONDAVEL_STATIC when compiling both the library and callers.

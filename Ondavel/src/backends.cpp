@@ -33,7 +33,7 @@ bool Has(uint64_t word, uint64_t bits) { return (word & bits) == bits; }
 
 }  // namespace
 
-bool RunsAnywhere(const CpuFeatures&) { return true; }
+bool RunsScalar(const CpuFeatures&) { return true; }
 
 bool RunsSse2(const CpuFeatures& cpu) {
   return cpu.architecture == Architecture::kX86 &&
@@ -62,33 +62,33 @@ bool RunsNeon(const CpuFeatures& cpu) {
   return cpu.architecture == Architecture::kAarch64;
 }
 
-const char* WhyNotRunnable(Isa isa, const CpuFeatures& cpu) {
-  if (!IsBuilt(isa)) return "not built for this architecture";
-  if (!BackendOf(isa).runsOn(cpu)) {
+const char* WhyNotRunnable(Backend backend, const CpuFeatures& cpu) {
+  if (!IsBuilt(backend)) return "not built for this architecture";
+  if (!EntryOf(backend).runsOn(cpu)) {
     return "this processor or its operating system lacks it";
   }
   return nullptr;
 }
 
-Isa BestIsaFor(const CpuFeatures& cpu, Availability available) {
-  Isa best = Isa::kScalar;
-  for (const Backend& b : kBackends) {
-    if (available(b.isa) && b.runsOn(cpu)) best = b.isa;
+Backend BestBackendFor(const CpuFeatures& cpu, Availability available) {
+  Backend best = Backend::kScalar;
+  for (const BackendEntry& b : kBackends) {
+    if (available(b.backend) && b.runsOn(cpu)) best = b.backend;
   }
   return best;
 }
 
-Isa ChosenIsa(const CpuFeatures& cpu, const char* request,
-              Availability available) {
+Backend ChosenBackend(const CpuFeatures& cpu, const char* request,
+                      Availability available) {
   if (request != nullptr) {
-    for (const Backend& b : kBackends) {
-      if (std::strcmp(request, b.name) == 0 && available(b.isa) &&
+    for (const BackendEntry& b : kBackends) {
+      if (std::strcmp(request, b.name) == 0 && available(b.backend) &&
           b.runsOn(cpu)) {
-        return b.isa;
+        return b.backend;
       }
     }
   }
-  return BestIsaFor(cpu, available);
+  return BestBackendFor(cpu, available);
 }
 
 }  // namespace ondavel

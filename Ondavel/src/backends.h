@@ -1,66 +1,71 @@
 // The instruction-set back-ends the library knows, how each is detected,
-// and the choice among those built into this library.  Which back-ends are
-// built, with which flags and vector type, is listed in cmake/Backends.cmake;
-// a back-end's predicate here checks exactly the processor features and
-// saved register state that those flags let the compiler use.
+// and the choice among those built into this library.  The list itself, with
+// each back-end's flags and vector type, is cmake/Backends.cmake, which
+// generates backend_list.inc; a back-end's predicate here checks exactly the
+// processor features and saved register state that those flags let the
+// compiler use.
 #ifndef ONDAVEL_SRC_BACKENDS_H_
 #define ONDAVEL_SRC_BACKENDS_H_
 
 #include "cpu_features.h"
-#include "kernels/kernels.h"
 
 namespace ondavel {
 
-enum class Isa { kScalar, kSse2, kAvx2, kAvx512, kNeon };
+// Backend::kScalar, Backend::kSse2, ..., in the list's order.
+enum class Backend {
+#define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) k##Symbol,
+#include "backend_list.inc"
+#undef ONDAVEL_BACKEND_ENTRY
+};
 
-bool RunsAnywhere(const CpuFeatures& cpu);
-bool RunsSse2(const CpuFeatures& cpu);
-bool RunsAvx2(const CpuFeatures& cpu);
-bool RunsAvx512(const CpuFeatures& cpu);
-bool RunsNeon(const CpuFeatures& cpu);
+// Runs<Symbol>: whether `cpu` and its operating system run that back-end.
+#define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) \
+  bool Runs##Symbol(const CpuFeatures& cpu);
+#include "backend_list.inc"
+#undef ONDAVEL_BACKEND_ENTRY
 
-struct Backend {
-  Isa isa;
-  const char* name;  // as ONDAVEL_ISA spells it
+struct BackendEntry {
+  Backend backend;
+  const char* name;  // as the ONDAVEL_ISA environment variable spells it
+  bool built;        // compiled into this library (this architecture's)
   bool (*runsOn)(const CpuFeatures& cpu);
 };
 
 // Every back-end, lowest first within an architecture: the choice takes
 // the last one that is built and runs.
-inline constexpr Backend kBackends[] = {
-    {Isa::kScalar, "scalar", RunsAnywhere},
-    {Isa::kSse2, "sse2", RunsSse2},
-    {Isa::kAvx2, "avx2", RunsAvx2},
-    {Isa::kAvx512, "avx512", RunsAvx512},
-    {Isa::kNeon, "neon", RunsNeon},
+inline constexpr BackendEntry kBackends[] = {
+#define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) \
+  {Backend::k##Symbol, name, built != 0, Runs##Symbol},
+#include "backend_list.inc"
+#undef ONDAVEL_BACKEND_ENTRY
 };
 
-constexpr const Backend& BackendOf(Isa isa) {
-  for (const Backend& b : kBackends) {
-    if (b.isa == isa) return b;
-  }
-  return kBackends[0];
+constexpr const BackendEntry& EntryOf(Backend backend) {
+  return kBackends[static_cast<int>(backend)];
 }
+constexpr const char* BackendName(Backend backend) {
+  return EntryOf(backend).name;
+}
+constexpr bool IsBuilt(Backend backend) { return EntryOf(backend).built; }
 
-// The kernel set of `isa` in this library, or null where it is not built
-// (another architecture's back-end).  kernels/kernel_sets.cpp.
-const KernelSet* BuiltKernels(Isa isa);
-inline bool IsBuilt(Isa isa) { return BuiltKernels(isa) != nullptr; }
+static_assert(kBackends[0].backend == Backend::kScalar && kBackends[0].built,
+              "the scalar reference comes first and is built everywhere");
 
-// Why this library cannot run `isa` on `cpu`, or null when it can.
-const char* WhyNotRunnable(Isa isa, const CpuFeatures& cpu);
+// Why this library cannot run `backend` on `cpu`, or null when it can.
+const char* WhyNotRunnable(Backend backend, const CpuFeatures& cpu);
 
 // The back-ends a choice may fall on: IsBuilt, or any set a test names.
-using Availability = bool (*)(Isa isa);
+using Availability = bool (*)(Backend backend);
 
 // The best available back-end that runs on `cpu`; the scalar one at worst.
-Isa BestIsaFor(const CpuFeatures& cpu, Availability available = IsBuilt);
+Backend BestBackendFor(const CpuFeatures& cpu,
+                       Availability available = IsBuilt);
 
 // The back-end that `request` (ONDAVEL_ISA's value, or null) names, when it
 // is available and runs on `cpu`; otherwise, for no request, an unknown
 // name or more than the processor has, the best one.
-Isa ChosenIsa(const CpuFeatures& cpu, const char* request,
-              Availability available = IsBuilt);
+Backend ChosenBackend(const CpuFeatures& cpu, const char* request,
+                      Availability available = IsBuilt);
 
 }  // namespace ondavel
 

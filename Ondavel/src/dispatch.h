@@ -1,4 +1,5 @@
-// Chooses the kernel set for the processor, once per engine set-up.
+// The kernels of every back-end built here, and the choice of the one the
+// exports call, once per engine set-up.
 #ifndef ONDAVEL_SRC_DISPATCH_H_
 #define ONDAVEL_SRC_DISPATCH_H_
 
@@ -7,24 +8,27 @@
 
 namespace ondavel {
 
-// The kernel set every export calls through; the scalar set until the first
-// set-up chooses one.
-extern const KernelSet* activeKernels;
+// The kernel table every export calls through; the scalar one until the
+// first set-up chooses one.
+extern const BackendKernels* activeKernels;
 
-// The best back-end built here that this processor and its operating system
-// support.
-Isa BestSupportedIsa();
+// The kernels of `backend` in this library, or null where it is not built
+// (another architecture's back-end).
+const BackendKernels* BuiltKernels(Backend backend);
 
 // The back-end named by the environment variable ONDAVEL_ISA (a name of
 // kBackends), when it is built here and this processor supports it; the
 // best supported back-end when the variable is unset, names nothing known
 // or asks for more than the processor has.
-Isa RequestedIsa();
+Backend RequestedBackend();
 
-// The kernel set of `isa`; the scalar set where `isa` is not built here.
-const KernelSet& KernelsFor(Isa isa);
+// The kernels of `backend`; the scalar ones where `backend` is not built.
+const BackendKernels& KernelsFor(Backend backend);
 
-// Makes KernelsFor(RequestedIsa()) the active set.
+// The back-end whose table is active.
+Backend ActiveBackend();
+
+// Makes KernelsFor(RequestedBackend()) the active table.
 void SelectKernels();
 
 }  // namespace ondavel

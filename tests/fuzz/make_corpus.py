@@ -43,8 +43,8 @@ def special_length(index):  # see kSpecialLengths in session.cpp
     return bytes([0xF0, index])
 
 
-def construct(isa, length, window=12):
-    return bytes([CONSTRUCT, isa]) + length + bytes([window])
+def construct(backend, length, window=12):
+    return bytes([CONSTRUCT, backend]) + length + bytes([window])
 
 
 def pattern(*doubles):

@@ -192,7 +192,7 @@ void CheckPromises(const double* z, int32_t length, const Outputs& o,
   }
 }
 
-void RunKernels(const ondavel::KernelSet& kernels, const double* z,
+void RunKernels(const ondavel::BackendKernels& kernels, const double* z,
                 int32_t length, Outputs& o) {
   kernels.magnitudeRatio(z, o.ratio.data(), length);
   kernels.phaseDifference(z, o.phase.data(), length);
@@ -213,11 +213,11 @@ void RequireSame(const GuardedArray& a, const GuardedArray& b, uint64_t ulps,
 }
 
 void ComparePaths(const std::vector<std::unique_ptr<Outputs>>& all) {
-  const std::vector<ondavel::Isa>& paths = HostPaths();
+  const std::vector<ondavel::Backend>& paths = HostBackends();
   const Outputs& scalar = *all[0];
   for (size_t p = 1; p < all.size(); ++p) {
     const Outputs& o = *all[p];
-    const char* name = IsaName(paths[p]);
+    const char* name = BackendName(paths[p]);
     RequireSame(o.ratio, scalar.ratio, 0, "ratio", name, "scalar");
     RequireSame(o.leftMagnitude, scalar.leftMagnitude, 0, "left magnitude",
                 name, "scalar");
@@ -266,16 +266,16 @@ void CallMeasure(InputReader& in, const Session& session, Measure measure) {
 
   std::vector<std::unique_ptr<Outputs>> all;
   size_t active = 0;
-  for (ondavel::Isa isa : HostPaths()) {
-    if (isa == session.activeIsa) active = all.size();
+  for (ondavel::Backend backend : HostBackends()) {
+    if (backend == session.activeBackend) active = all.size();
     all.push_back(std::make_unique<Outputs>(written, outputLayout));
-    RunKernels(ondavel::KernelsFor(isa), z, length, *all.back());
+    RunKernels(ondavel::KernelsFor(backend), z, length, *all.back());
   }
   if (!spectrum.Equals(content) || !spectrum.GuardsIntact()) {
     Fail("a measure changed its spectrum or wrote around it");
   }
   for (size_t p = 0; p < all.size(); ++p) {
-    CheckPromises(z, length, *all[p], IsaName(HostPaths()[p]));
+    CheckPromises(z, length, *all[p], BackendName(HostBackends()[p]));
   }
   ComparePaths(all);
 
@@ -291,7 +291,7 @@ void CallMeasure(InputReader& in, const Session& session, Measure measure) {
   for (size_t i = first; i < end; ++i) {
     CheckWrittenRange(exported[i].array, exported[i].name, "export");
     RequireSame(exported[i].array, expected[i].array, 0, exported[i].name,
-                "the export", IsaName(session.activeIsa));
+                "the export", BackendName(session.activeBackend));
   }
 }
 

@@ -110,18 +110,18 @@ void CallProcess(InputReader& in, Session& session) {
 
   // Every path, scalar first, bit for bit against the call through the
   // export (NaN payloads aside).
-  for (ondavel::Isa isa : HostPaths()) {
+  for (ondavel::Backend backend : HostBackends()) {
     GuardedArray result(doubles, destinationLayout);
     job.destination = result.data();
-    ondavel::KernelsFor(isa).transform(job);
-    CheckSourceAndGuards(source, content, result, IsaName(isa));
+    ondavel::KernelsFor(backend).transform(job);
+    CheckSourceAndGuards(source, content, result, BackendName(backend));
     for (size_t i = 0; i < doubles; ++i) {
       if (!SameValue(result[i], destination[i])) {
         Fail(
             "transform on %s (flags %d %d %d, length %d): double %zu is %a, "
             "the %s path through the export gave %a",
-            IsaName(isa), applyWindow, normalizeForward, forward,
-            session.length, i, result[i], IsaName(session.activeIsa),
+            BackendName(backend), applyWindow, normalizeForward, forward,
+            session.length, i, result[i], BackendName(session.activeBackend),
             destination[i]);
       }
     }

@@ -15,7 +15,7 @@
 namespace ondavel_fuzz {
 namespace {
 
-using ondavel::Isa;
+using ondavel::Backend;
 
 // Lengths worth a byte of their own: zero, negatives, odd and even
 // non-powers of two, 2^30 and 2^29 + 1 (just past the limit of lengths with
@@ -68,19 +68,18 @@ bool HasTables(int32_t length) {
 
 }  // namespace
 
-const std::vector<Isa>& HostPaths() {
-  static const std::vector<Isa> paths = [] {
-    std::vector<Isa> all;
+const std::vector<Backend>& HostBackends() {
+  static const std::vector<Backend> paths = [] {
+    std::vector<Backend> all;
     const ondavel::CpuFeatures cpu = ondavel::ReadCpuFeatures();
-    for (const ondavel::Backend& b : ondavel::kBackends) {
-      if (ondavel::WhyNotRunnable(b.isa, cpu) == nullptr) all.push_back(b.isa);
+    for (const ondavel::BackendEntry& b : ondavel::kBackends) {
+      if (ondavel::WhyNotRunnable(b.backend, cpu) == nullptr)
+        all.push_back(b.backend);
     }
     return all;
   }();
   return paths;
 }
-
-const char* IsaName(Isa isa) { return ondavel::BackendOf(isa).name; }
 
 void ResetLibrary(Session& session) {
   Ondavel_Destruction();
@@ -95,13 +94,14 @@ void CallConstruction(InputReader& in, Session& session) {
   const uint8_t request = in.Byte() % 7;
   constexpr const char* kRequests[] = {"scalar", "sse2",  "avx2", "avx512",
                                        "mmx",    nullptr, "neon"};
-  Isa expected = HostPaths().back();
+  Backend expected = HostBackends().back();
   if (kRequests[request] == nullptr) {
     unsetenv("ONDAVEL_ISA");
   } else {
     setenv("ONDAVEL_ISA", kRequests[request], 1);
-    for (Isa isa : HostPaths()) {
-      if (std::strcmp(IsaName(isa), kRequests[request]) == 0) expected = isa;
+    for (Backend backend : HostBackends()) {
+      if (std::strcmp(BackendName(backend), kRequests[request]) == 0)
+        expected = backend;
     }
   }
   int32_t length = ReadLength(in);
@@ -119,12 +119,12 @@ void CallConstruction(InputReader& in, Session& session) {
   Ondavel_Construction(length, windowType);
   session.length = length;
   session.hasTables = HasTables(length);
-  session.activeIsa = expected;
+  session.activeBackend = expected;
   session.lastSpectrum.clear();
 
   if (ondavel::activeKernels != &ondavel::KernelsFor(expected)) {
-    Fail("set-up chose the %s path, asked for %s", ondavel::activeKernels->name,
-         IsaName(expected));
+    Fail("set-up chose the %s path, asked for %s",
+         ondavel::BackendName(ondavel::ActiveBackend()), BackendName(expected));
   }
 }
 

@@ -29,15 +29,15 @@ struct Session {
   int32_t length = 0;  // as last given to Ondavel_Construction
   bool hasTables = false;
   int32_t tablePointsLeft = kTablePointBudget;
-  ondavel::Isa activeIsa = ondavel::Isa::kScalar;
+  ondavel::Backend activeBackend = ondavel::Backend::kScalar;
   // The destination of the last transform, offered to the measures as a
   // spectrum a transform really produced.
   std::vector<double> lastSpectrum;
 };
 
-// The paths this processor runs, scalar first.
-const std::vector<ondavel::Isa>& HostPaths();
-const char* IsaName(ondavel::Isa isa);
+// The back-ends this processor runs, scalar first.
+const std::vector<ondavel::Backend>& HostBackends();
+using ondavel::BackendName;
 
 // Back to the state at load: zero engine, no tables, the scalar kernels.
 void ResetLibrary(Session& session);

@@ -23,6 +23,7 @@
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
+#include "backend_test_hooks.h"
 #include "runnable_backends.h"
 
 namespace ondavel {
@@ -40,7 +41,7 @@ constexpr size_t kChunk = 4093;
 
 using Limits = std::numeric_limits<double>;
 
-const std::vector<Isa>& SupportedPaths() { return RunnableBackends(); }
+const std::vector<Backend>& SupportedPaths() { return RunnableBackends(); }
 
 std::string Hex(double v) {
   char text[64];
@@ -136,34 +137,35 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
       xs.push_back(x);
     }
   }
-  for (Isa isa : SupportedPaths()) {
+  for (Backend backend : SupportedPaths()) {
     std::vector<double> got(ys.size());
-    KernelsFor(isa).atan2Array(ys.data(), xs.data(), got.data(), got.size());
+    TestHooksFor(backend)->atan2Array(ys.data(), xs.data(), got.data(),
+                                      got.size());
     for (size_t i = 0; i < got.size(); ++i) {
       const double y = ys[i];
       const double x = xs[i];
       double expected = 0.0;
       if (std::isnan(x) || std::isnan(y)) {
         EXPECT_TRUE(std::isnan(got[i]))
-            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
             << ") = " << Hex(got[i]);
 #if defined(__GLIBC__) && defined(__x86_64__)
         // The NaN itself as glibc's SSE code passes it on (x87 and other C
         // libraries choose among NaN operands differently).
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(std::atan2(y, x)))
-            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
             << ")";
 #endif
       } else if (ExactRuleAngle(y, x, expected)) {
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(expected))
-            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
             << ") = " << Hex(got[i]) << ", expected " << Hex(expected);
       } else {
         // A general angle, which only has to be faithful.
         EXPECT_LT(UlpError(got[i], y, x), 1.0)
-            << KernelsFor(isa).name << " atan2(" << Hex(y) << ", " << Hex(x)
+            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
             << ") = " << Hex(got[i]);
       }
     }
@@ -281,7 +283,7 @@ std::vector<Range> Ranges() {
 }
 
 TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
-  const std::vector<Isa> paths = SupportedPaths();
+  const std::vector<Backend> paths = SupportedPaths();
   std::vector<double> y(kChunk), x(kChunk), expected(kChunk), got(kChunk);
   uint64_t seed = 1;
   for (const Range& range : Ranges()) {
@@ -292,13 +294,14 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
     for (size_t done = 0; done < kPairsPerRange; done += kChunk) {
       for (size_t i = 0; i < kChunk; ++i) range.draw(rng, y[i], x[i]);
       for (size_t i = 0; i < kChunk; ++i) expected[i] = Atan2One(y[i], x[i]);
-      for (Isa isa : paths) {
-        KernelsFor(isa).atan2Array(y.data(), x.data(), got.data(), kChunk);
+      for (Backend backend : paths) {
+        TestHooksFor(backend)->atan2Array(y.data(), x.data(), got.data(),
+                                          kChunk);
         for (size_t i = 0; i < kChunk; ++i) {
           if (std::bit_cast<uint64_t>(got[i]) !=
                   std::bit_cast<uint64_t>(expected[i]) &&
               mismatches++ < 5) {
-            ADD_FAILURE() << KernelsFor(isa).name << " atan2(" << Hex(y[i])
+            ADD_FAILURE() << BackendName(backend) << " atan2(" << Hex(y[i])
                           << ", " << Hex(x[i]) << ") = " << Hex(got[i])
                           << ", one double gives " << Hex(expected[i]);
           }

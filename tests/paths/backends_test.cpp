@@ -54,54 +54,56 @@ CpuFeatures Avx2Only() {
 }
 
 // As if every back-end of every architecture were built here.
-bool EveryBackend(Isa) { return true; }
+bool EveryBackend(Backend) { return true; }
 
-Isa Best(const CpuFeatures& cpu) { return BestIsaFor(cpu, EveryBackend); }
-Isa Chosen(const CpuFeatures& cpu, const char* request) {
-  return ChosenIsa(cpu, request, EveryBackend);
+Backend Best(const CpuFeatures& cpu) {
+  return BestBackendFor(cpu, EveryBackend);
+}
+Backend Chosen(const CpuFeatures& cpu, const char* request) {
+  return ChosenBackend(cpu, request, EveryBackend);
 }
 
-TEST(BestIsaForTest, FollowsTheFeatureBits) {
-  EXPECT_EQ(Best(FullAvx512()), Isa::kAvx512);
-  EXPECT_EQ(Best(Avx2Only()), Isa::kAvx2);
-  EXPECT_EQ(Best(X86(0, 0, 0)), Isa::kSse2);
+TEST(BestBackendForTest, FollowsTheFeatureBits) {
+  EXPECT_EQ(Best(FullAvx512()), Backend::kAvx512);
+  EXPECT_EQ(Best(Avx2Only()), Backend::kAvx2);
+  EXPECT_EQ(Best(X86(0, 0, 0)), Backend::kSse2);
   CpuFeatures noSse2 = X86(0, 0, 0);
   noSse2.leaf1Edx = 1u << 25;
-  EXPECT_EQ(Best(noSse2), Isa::kScalar);
+  EXPECT_EQ(Best(noSse2), Backend::kScalar);
   CpuFeatures arm;
   arm.architecture = Architecture::kAarch64;
-  EXPECT_EQ(Best(arm), Isa::kNeon);
-  EXPECT_EQ(Best(CpuFeatures{}), Isa::kScalar);
+  EXPECT_EQ(Best(arm), Backend::kNeon);
+  EXPECT_EQ(Best(CpuFeatures{}), Backend::kScalar);
 }
 
-TEST(BestIsaForTest, OperatingSystemMustSaveTheRegisters) {
+TEST(BestBackendForTest, OperatingSystemMustSaveTheRegisters) {
   // AVX state not saved: neither AVX2 nor AVX-512, whatever the processor.
   EXPECT_EQ(
       Best(X86(kLeaf1EcxAvxAndBelow, kLeaf7Avx2 | kLeaf7Avx512, kXcr0Sse)),
-      Isa::kSse2);
+      Backend::kSse2);
   // The bits of XCR0 do not count without OSXSAVE.
   EXPECT_EQ(Best(X86(kLeaf1EcxAvxAndBelow & ~kOsxsave,
                      kLeaf7Avx2 | kLeaf7Avx512, kXcr0Zmm)),
-            Isa::kSse2);
+            Backend::kSse2);
   // YMM saved but not ZMM, or not the upper ZMM bank.
   EXPECT_EQ(
       Best(X86(kLeaf1EcxAvxAndBelow, kLeaf7Avx2 | kLeaf7Avx512, kXcr0Ymm)),
-      Isa::kAvx2);
+      Backend::kAvx2);
   EXPECT_EQ(Best(X86(kLeaf1EcxAvxAndBelow, kLeaf7Avx2 | kLeaf7Avx512,
                      kXcr0NoHighZmm)),
-            Isa::kAvx2);
+            Backend::kAvx2);
 }
 
-TEST(BestIsaForTest, EveryFeatureTheFlagsEnableIsRequired) {
+TEST(BestBackendForTest, EveryFeatureTheFlagsEnableIsRequired) {
   // AVX-512 F and DQ alone: the objects also use VL and BW encodings.
   EXPECT_EQ(Best(X86(kLeaf1EcxAvxAndBelow,
                      kLeaf7Avx2 | kLeaf7Avx512F | kLeaf7Avx512Dq, kXcr0Zmm)),
-            Isa::kAvx2);
+            Backend::kAvx2);
   for (uint32_t missing : {kLeaf7Avx512F, kLeaf7Avx512Dq, kLeaf7Avx512Bw,
                            kLeaf7Avx512Vl, kLeaf7Avx2}) {
     EXPECT_NE(Best(X86(kLeaf1EcxAvxAndBelow,
                        (kLeaf7Avx2 | kLeaf7Avx512) & ~missing, kXcr0Zmm)),
-              Isa::kAvx512)
+              Backend::kAvx512)
         << "leaf 7 EBX without bit mask " << missing;
   }
   // -mavx2 lets the compiler use everything from SSE3 to AVX.
@@ -109,70 +111,76 @@ TEST(BestIsaForTest, EveryFeatureTheFlagsEnableIsRequired) {
     const uint32_t mask = 1u << bit;
     if ((kLeaf1EcxAvxAndBelow & mask) == 0) continue;
     EXPECT_EQ(Best(X86(kLeaf1EcxAvxAndBelow & ~mask, kLeaf7Avx2, kXcr0Ymm)),
-              Isa::kSse2)
+              Backend::kSse2)
         << "leaf 1 ECX without bit " << bit;
   }
   // And never an x86 back-end on another architecture, or NEON on x86.
   CpuFeatures armWithX86Bits = FullAvx512();
   armWithX86Bits.architecture = Architecture::kAarch64;
-  EXPECT_EQ(Best(armWithX86Bits), Isa::kNeon);
+  EXPECT_EQ(Best(armWithX86Bits), Backend::kNeon);
   CpuFeatures otherWithX86Bits = FullAvx512();
   otherWithX86Bits.architecture = Architecture::kOther;
-  EXPECT_EQ(Best(otherWithX86Bits), Isa::kScalar);
+  EXPECT_EQ(Best(otherWithX86Bits), Backend::kScalar);
 }
 
-TEST(ChosenIsaTest, HonoursARequestTheProcessorCanRun) {
-  EXPECT_EQ(Chosen(FullAvx512(), "scalar"), Isa::kScalar);
-  EXPECT_EQ(Chosen(FullAvx512(), "sse2"), Isa::kSse2);
-  EXPECT_EQ(Chosen(FullAvx512(), "avx2"), Isa::kAvx2);
-  EXPECT_EQ(Chosen(FullAvx512(), "avx512"), Isa::kAvx512);
+TEST(ChosenBackendTest, HonoursARequestTheProcessorCanRun) {
+  EXPECT_EQ(Chosen(FullAvx512(), "scalar"), Backend::kScalar);
+  EXPECT_EQ(Chosen(FullAvx512(), "sse2"), Backend::kSse2);
+  EXPECT_EQ(Chosen(FullAvx512(), "avx2"), Backend::kAvx2);
+  EXPECT_EQ(Chosen(FullAvx512(), "avx512"), Backend::kAvx512);
   CpuFeatures arm;
   arm.architecture = Architecture::kAarch64;
-  EXPECT_EQ(Chosen(arm, "scalar"), Isa::kScalar);
-  EXPECT_EQ(Chosen(arm, "neon"), Isa::kNeon);
+  EXPECT_EQ(Chosen(arm, "scalar"), Backend::kScalar);
+  EXPECT_EQ(Chosen(arm, "neon"), Backend::kNeon);
 }
 
-TEST(ChosenIsaTest, FallsBackToTheBest) {
+TEST(ChosenBackendTest, FallsBackToTheBest) {
   // No request, an unknown name, or a near miss.
-  EXPECT_EQ(Chosen(FullAvx512(), nullptr), Isa::kAvx512);
+  EXPECT_EQ(Chosen(FullAvx512(), nullptr), Backend::kAvx512);
   for (const char* unknown : {"", "AVX2", "avx", "sse2 ", "fast", "neon2"}) {
-    EXPECT_EQ(Chosen(FullAvx512(), unknown), Isa::kAvx512) << unknown;
+    EXPECT_EQ(Chosen(FullAvx512(), unknown), Backend::kAvx512) << unknown;
   }
   // More than the processor has, or another architecture's back-end.
-  EXPECT_EQ(Chosen(Avx2Only(), "avx512"), Isa::kAvx2);
-  EXPECT_EQ(Chosen(X86(0, 0, 0), "avx2"), Isa::kSse2);
-  EXPECT_EQ(Chosen(FullAvx512(), "neon"), Isa::kAvx512);
+  EXPECT_EQ(Chosen(Avx2Only(), "avx512"), Backend::kAvx2);
+  EXPECT_EQ(Chosen(X86(0, 0, 0), "avx2"), Backend::kSse2);
+  EXPECT_EQ(Chosen(FullAvx512(), "neon"), Backend::kAvx512);
   CpuFeatures arm;
   arm.architecture = Architecture::kAarch64;
-  EXPECT_EQ(Chosen(arm, "sse2"), Isa::kNeon);
+  EXPECT_EQ(Chosen(arm, "sse2"), Backend::kNeon);
   // A back-end that is not available is never chosen.
-  const auto withoutAvx512 = [](Isa isa) { return isa != Isa::kAvx512; };
-  EXPECT_EQ(ChosenIsa(FullAvx512(), "avx512", withoutAvx512), Isa::kAvx2);
-  EXPECT_EQ(BestIsaFor(FullAvx512(), withoutAvx512), Isa::kAvx2);
+  const auto withoutAvx512 = [](Backend backend) {
+    return backend != Backend::kAvx512;
+  };
+  EXPECT_EQ(ChosenBackend(FullAvx512(), "avx512", withoutAvx512),
+            Backend::kAvx2);
+  EXPECT_EQ(BestBackendFor(FullAvx512(), withoutAvx512), Backend::kAvx2);
 }
 
-// The table against this library: unique names, the scalar set built
-// everywhere, every built set named as its back-end, and the choice on this
-// host never falling on something this library cannot run.
-TEST(BackendTableTest, MatchesTheBuiltKernelSets) {
+// The list against this library: unique names and kernel tables, the scalar
+// table built everywhere, a table exactly for the back-ends the list marks
+// built, and the choice on this host never falling on something this library
+// cannot run.
+TEST(BackendTableTest, MatchesTheBuiltKernelTables) {
   std::set<std::string> names;
-  for (const Backend& b : kBackends) {
+  std::set<const BackendKernels*> tables;
+  for (const BackendEntry& b : kBackends) {
     EXPECT_TRUE(names.insert(b.name).second) << b.name;
-    EXPECT_EQ(&BackendOf(b.isa), &b);
-    if (const KernelSet* kernels = BuiltKernels(b.isa)) {
-      EXPECT_STREQ(kernels->name, b.name);
-      EXPECT_EQ(&KernelsFor(b.isa), kernels);
+    EXPECT_EQ(&EntryOf(b.backend), &b);
+    EXPECT_EQ(BuiltKernels(b.backend) != nullptr, b.built) << b.name;
+    if (const BackendKernels* kernels = BuiltKernels(b.backend)) {
+      EXPECT_TRUE(tables.insert(kernels).second) << b.name;
+      EXPECT_EQ(&KernelsFor(b.backend), kernels);
     } else {
-      EXPECT_EQ(&KernelsFor(b.isa), &kScalarKernels) << b.name;
+      EXPECT_EQ(&KernelsFor(b.backend), &kScalarKernels) << b.name;
     }
   }
-  EXPECT_EQ(BuiltKernels(Isa::kScalar), &kScalarKernels);
+  EXPECT_EQ(BuiltKernels(Backend::kScalar), &kScalarKernels);
   const CpuFeatures host = ReadCpuFeatures();
-  EXPECT_EQ(WhyNotRunnable(BestIsaFor(host), host), nullptr);
-  for (const Backend& b : kBackends) {
-    const Isa chosen = ChosenIsa(host, b.name);
+  EXPECT_EQ(WhyNotRunnable(BestBackendFor(host), host), nullptr);
+  for (const BackendEntry& b : kBackends) {
+    const Backend chosen = ChosenBackend(host, b.name);
     EXPECT_EQ(WhyNotRunnable(chosen, host), nullptr) << b.name;
-    EXPECT_EQ(chosen == b.isa, WhyNotRunnable(b.isa, host) == nullptr)
+    EXPECT_EQ(chosen == b.backend, WhyNotRunnable(b.backend, host) == nullptr)
         << b.name;
   }
 }

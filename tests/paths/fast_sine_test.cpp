@@ -21,6 +21,7 @@
 #include "dispatch.h"
 #include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
+#include "backend_test_hooks.h"
 #include "kernels/transform_scalar.h"
 #include "runnable_backends.h"
 
@@ -184,14 +185,15 @@ TEST(FastSineTest, OutOfRangeArgumentsGiveNan) {
   EXPECT_TRUE(std::isnan(FastSine(std::numeric_limits<double>::quiet_NaN())));
 }
 
-const std::vector<Isa>& AllPaths() { return RunnableBackends(); }
+const std::vector<Backend>& AllPaths() { return RunnableBackends(); }
 
 // Runs `args` through every path's FastSineV and expects FastSine's bits.
 void ExpectLanesMatchFastSine(const std::vector<double>& args,
                               const std::string& what) {
-  for (Isa isa : AllPaths()) {
+  for (Backend backend : AllPaths()) {
     std::vector<double> lanes(args.size(), -12345.678);
-    KernelsFor(isa).fastSineArray(args.data(), lanes.data(), args.size());
+    TestHooksFor(backend)->fastSineArray(args.data(), lanes.data(),
+                                         args.size());
     int64_t mismatches = 0;
     size_t first = 0;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -199,7 +201,7 @@ void ExpectLanesMatchFastSine(const std::vector<double>& args,
       if (mismatches++ == 0) first = i;
     }
     EXPECT_EQ(mismatches, 0)
-        << what << " on path " << KernelsFor(isa).name << ", first at x "
+        << what << " on path " << BackendName(backend) << ", first at x "
         << args[first] << ": " << lanes[first] << " against "
         << FastSine(args[first]);
   }
@@ -225,12 +227,14 @@ TEST(FastSineVTest, PassArgumentsMatchFastSineAndLibrarySine) {
     ExpectLanesMatchFastSine(args, "shuffled pass arguments");
   }
   // And so equal to the C library's sine on every lane.
-  for (Isa isa : kLibrarySineJudges ? AllPaths() : std::vector<Isa>{}) {
+  for (Backend backend :
+       kLibrarySineJudges ? AllPaths() : std::vector<Backend>{}) {
     std::vector<double> lanes(args.size());
-    KernelsFor(isa).fastSineArray(args.data(), lanes.data(), args.size());
+    TestHooksFor(backend)->fastSineArray(args.data(), lanes.data(),
+                                         args.size());
     for (size_t i = 0; i < args.size(); ++i) {
       EXPECT_EQ(Bits(lanes[i]), Bits(std::sin(args[i])))
-          << "path " << KernelsFor(isa).name << " x " << args[i];
+          << "path " << BackendName(backend) << " x " << args[i];
     }
   }
 }

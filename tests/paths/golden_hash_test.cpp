@@ -280,12 +280,12 @@ std::string Hex(uint64_t v) {
 
 TEST(GoldenHashTest, EveryPathGivesThePinnedBits) {
   int ran = 0;
-  for (const Isa isa : RunnableBackends()) {
-    const Backend& path = BackendOf(isa);
+  for (const Backend backend : RunnableBackends()) {
+    const BackendEntry& path = EntryOf(backend);
     ASSERT_TRUE(RequestPath(path.name));
     // The path is chosen at set-up: check that the request took effect.
     Ondavel_Construction(4, 0);
-    const std::string active = activeKernels->name;
+    const std::string active = BackendName(ActiveBackend());
     Ondavel_Destruction();
     ASSERT_EQ(active, path.name);
     const Hashes h = HashEverything();

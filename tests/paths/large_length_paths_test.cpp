@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "dispatch.h"
-#include "host_paths.h"
 #include "kernels/kernels.h"
 #include "reorder_table.h"
+#include "runnable_backends.h"
 #include "window_table.h"
 
 namespace ondavel {
@@ -32,7 +32,7 @@ constexpr double kAngleTolerance = 8 * 4.440892098500626e-16;
 
 class LargeLengthPaths : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { PrintPathsNotRun(); }
+  static void SetUpTestSuite() { RunnableBackends(); }
   void SetUp() override {
 #if !defined(ONDAVEL_LARGE_LENGTH_TESTS)
     GTEST_SKIP() << "N = 2^20 runs only in optimised builds without "
@@ -79,7 +79,7 @@ TEST_F(LargeLengthPaths, TransformsEqualScalar) {
   FillReorderTable(reorder.data(), kLength, kLog2);
   FillWindowTable(window.data(), reorder.data(), kLength, 12);
   const std::vector<double> input = Noise(2020);
-  auto run = [&](Isa isa, bool forward) {
+  auto run = [&](Backend backend, bool forward) {
     std::vector<double> out(kDoubles, -1.0);
     TransformJob job;
     job.source = input.data();
@@ -90,15 +90,16 @@ TEST_F(LargeLengthPaths, TransformsEqualScalar) {
     job.sign = forward ? -1.0 : 1.0;
     job.divideBeforePasses = !forward;
     job.divideAfterPasses = false;
-    KernelsFor(isa).transform(job);
+    KernelsFor(backend).transform(job);
     return out;
   };
   for (bool forward : {true, false}) {
-    const std::vector<double> expected = run(Isa::kScalar, forward);
-    for (Isa isa : HostPaths()) {
-      if (isa == Isa::kScalar) continue;
-      EXPECT_EQ(FirstDifference(run(isa, forward), expected), -1)
-          << IsaName(isa) << (forward ? " windowed forward" : " inverse");
+    const std::vector<double> expected = run(Backend::kScalar, forward);
+    for (Backend backend : RunnableBackends()) {
+      if (backend == Backend::kScalar) continue;
+      EXPECT_EQ(FirstDifference(run(backend, forward), expected), -1)
+          << BackendName(backend)
+          << (forward ? " windowed forward" : " inverse");
     }
   }
 }
@@ -118,8 +119,8 @@ TEST_F(LargeLengthPaths, MeasuresMatchScalar) {
     std::vector<double> ratio, phase, leftPhase, rightPhase, leftMagnitude,
         rightMagnitude;
   };
-  auto run = [&](Isa isa) {
-    const KernelSet& k = KernelsFor(isa);
+  auto run = [&](Backend backend) {
+    const BackendKernels& k = KernelsFor(backend);
     Measures m;
     for (std::vector<double>* v :
          {&m.ratio, &m.phase, &m.leftPhase, &m.rightPhase, &m.leftMagnitude,
@@ -134,13 +135,13 @@ TEST_F(LargeLengthPaths, MeasuresMatchScalar) {
                         m.rightMagnitude.data(), kLength);
     return m;
   };
-  const Measures scalar = run(Isa::kScalar);
+  const Measures scalar = run(Backend::kScalar);
   const Measures* firstVector = nullptr;
   Measures vector;  // the first vector path's results
-  for (Isa isa : HostPaths()) {
-    if (isa == Isa::kScalar) continue;
-    SCOPED_TRACE(IsaName(isa));
-    Measures m = run(isa);
+  for (Backend backend : RunnableBackends()) {
+    if (backend == Backend::kScalar) continue;
+    SCOPED_TRACE(BackendName(backend));
+    Measures m = run(backend);
     EXPECT_EQ(FirstDifference(m.ratio, scalar.ratio), -1) << "ratio";
     EXPECT_EQ(FirstDifference(m.leftMagnitude, scalar.leftMagnitude), -1);
     EXPECT_EQ(FirstDifference(m.rightMagnitude, scalar.rightMagnitude), -1);

@@ -155,16 +155,10 @@ std::vector<int32_t> Lengths() {
   return lengths;
 }
 
-std::vector<const KernelSet*> VectorPaths() {
-  std::vector<const KernelSet*> paths;
-  for (Isa isa : RunnableVectorBackends()) paths.push_back(&KernelsFor(isa));
-  return paths;
-}
-
 class MeasuresPaths : public ::testing::TestWithParam<Spectrum> {};
 
 TEST_P(MeasuresPaths, RatioAndMagnitudesEqualScalarKernels) {
-  const KernelSet& scalar = KernelsFor(Isa::kScalar);
+  const BackendKernels& scalar = KernelsFor(Backend::kScalar);
   uint32_t seed = 1;
   for (int32_t length : Lengths()) {
     const std::vector<double> spectrum =
@@ -173,8 +167,9 @@ TEST_P(MeasuresPaths, RatioAndMagnitudesEqualScalarKernels) {
     scalar.magnitudeRatio(spectrum.data(), ratio.Data(), length);
     scalar.channelMagnitudes(spectrum.data(), left.Data(), right.Data(),
                              length);
-    for (const KernelSet* path : VectorPaths()) {
-      const std::string where = std::string(path->name);
+    for (Backend backend : RunnableVectorBackends()) {
+      const BackendKernels* path = &KernelsFor(backend);
+      const std::string where = std::string(BackendName(backend));
       Output pathRatio(length), pathLeft(length), pathRight(length);
       path->magnitudeRatio(spectrum.data(), pathRatio.Data(), length);
       path->channelMagnitudes(spectrum.data(), pathLeft.Data(),
@@ -194,8 +189,9 @@ TEST_P(MeasuresPaths, AnglesEqualScalarFormulaWithVectorAtan2) {
     Output phase(length), left(length), right(length);
     PhaseDifferenceReference(spectrum.data(), phase.Data(), length);
     ChannelPhasesReference(spectrum.data(), left.Data(), right.Data(), length);
-    for (const KernelSet* path : VectorPaths()) {
-      const std::string where = std::string(path->name);
+    for (Backend backend : RunnableVectorBackends()) {
+      const BackendKernels* path = &KernelsFor(backend);
+      const std::string where = std::string(BackendName(backend));
       Output pathPhase(length), pathLeft(length), pathRight(length);
       path->phaseDifference(spectrum.data(), pathPhase.Data(), length);
       path->channelPhases(spectrum.data(), pathLeft.Data(), pathRight.Data(),
@@ -241,11 +237,12 @@ TEST(MeasuresPathsBoundaries, GuardIsStrictAndWrapFlipsPi) {
       spectrum[3] = bin.b;
       spectrum[2 * (length - 1)] = bin.c;
       spectrum[2 * (length - 1) + 1] = bin.d;
-      for (const KernelSet* path : VectorPaths()) {
+      for (Backend backend : RunnableVectorBackends()) {
+        const BackendKernels* path = &KernelsFor(backend);
         Output phase(length), left(length), right(length);
         path->phaseDifference(spectrum.data(), phase.Data(), length);
         path->channelPhases(spectrum.data(), left.Data(), right.Data(), length);
-        const std::string where = std::string(path->name) +
+        const std::string where = std::string(BackendName(backend)) +
                                   " N=" + std::to_string(length) +
                                   " a=" + Hex(bin.a);
         EXPECT_EQ(left.Data()[1] == 0.0, bin.leftGuarded) << where;

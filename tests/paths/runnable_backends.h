@@ -13,29 +13,29 @@ namespace ondavel {
 // Every back-end of kBackends that this library holds and this processor
 // runs, the scalar one first.  The first call prints each one left out and
 // why, so a host that lacks a back-end cannot pass its checks silently.
-inline const std::vector<Isa>& RunnableBackends() {
-  static const std::vector<Isa> runnable = [] {
-    std::vector<Isa> isas;
+inline const std::vector<Backend>& RunnableBackends() {
+  static const std::vector<Backend> runnable = [] {
+    std::vector<Backend> backends;
     const CpuFeatures cpu = ReadCpuFeatures();
-    for (const Backend& b : kBackends) {
-      if (const char* why = WhyNotRunnable(b.isa, cpu)) {
+    for (const BackendEntry& b : kBackends) {
+      if (const char* why = WhyNotRunnable(b.backend, cpu)) {
         std::printf("back-end %-6s not run: %s\n", b.name, why);
       } else {
-        isas.push_back(b.isa);
+        backends.push_back(b.backend);
       }
     }
-    return isas;
+    return backends;
   }();
   return runnable;
 }
 
 // The same without the scalar reference.
-inline std::vector<Isa> RunnableVectorBackends() {
-  std::vector<Isa> isas;
-  for (Isa isa : RunnableBackends()) {
-    if (isa != Isa::kScalar) isas.push_back(isa);
+inline std::vector<Backend> RunnableVectorBackends() {
+  std::vector<Backend> backends;
+  for (Backend backend : RunnableBackends()) {
+    if (backend != Backend::kScalar) backends.push_back(backend);
   }
-  return isas;
+  return backends;
 }
 
 }  // namespace ondavel

@@ -134,7 +134,7 @@ std::vector<double> Run(TransformKernel kernel, const Tables& tables,
   return out;
 }
 
-std::vector<Isa> VectorPaths() { return RunnableVectorBackends(); }
+std::vector<Backend> VectorPaths() { return RunnableVectorBackends(); }
 
 // Which of two NaN operands an addition returns follows the operand order
 // of the instruction, and for the commutative additions of a butterfly the
@@ -152,15 +152,16 @@ void ExpectPathsMatch(const Tables& tables, const std::vector<double>& source,
                       JobShape shape) {
   const std::vector<double> expected =
       Run(kScalarKernels.transform, tables, source, shape);
-  for (Isa isa : VectorPaths()) {
-    const KernelSet& kernels = KernelsFor(isa);
+  for (Backend backend : VectorPaths()) {
+    const BackendKernels& kernels = KernelsFor(backend);
     const std::vector<double> actual =
         Run(kernels.transform, tables, source, shape);
     size_t i = 0;
     while (i < expected.size() && SameBits(actual[i], expected[i])) ++i;
     if (i == expected.size()) continue;
-    ADD_FAILURE() << kernels.name << ": double " << i << " is " << actual[i]
-                  << " (0x" << std::hex << std::bit_cast<uint64_t>(actual[i])
+    ADD_FAILURE() << BackendName(backend) << ": double " << i << " is "
+                  << actual[i] << " (0x" << std::hex
+                  << std::bit_cast<uint64_t>(actual[i])
                   << "), the reference has " << std::dec << expected[i]
                   << " (0x" << std::hex << std::bit_cast<uint64_t>(expected[i])
                   << ")";
@@ -237,7 +238,7 @@ TEST_F(TransformPathsTest, EveryWindowType) {
 }
 
 // Sets ONDAVEL_ISA for the next set-up, or clears it when `value` is null.
-bool RequestIsa(const char* value) {
+bool RequestBackend(const char* value) {
 #if defined(_WIN32)
   return _putenv_s("ONDAVEL_ISA", value != nullptr ? value : "") == 0;
 #else
@@ -263,17 +264,17 @@ TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
                    " normalizeForward=" + std::to_string(f.normalizeForward) +
                    " forward=" + std::to_string(f.forward));
       std::vector<double> expected(source.size());
-      ASSERT_TRUE(RequestIsa("scalar"));
+      ASSERT_TRUE(RequestBackend("scalar"));
       Ondavel_Construction(length, 12);
       Ondavel_Process(source.data(), expected.data(), f.window,
                       f.normalizeForward, f.forward);
       Ondavel_Destruction();
-      for (Isa isa : VectorPaths()) {
-        const char* name = BackendOf(isa).name;
+      for (Backend backend : VectorPaths()) {
+        const char* name = BackendName(backend);
         SCOPED_TRACE(name);
-        ASSERT_TRUE(RequestIsa(name));
+        ASSERT_TRUE(RequestBackend(name));
         Ondavel_Construction(length, 12);
-        EXPECT_STREQ(activeKernels->name, name);
+        EXPECT_STREQ(BackendName(ActiveBackend()), name);
         const std::vector<double> before = source;
         std::vector<double> actual(source.size());
         Ondavel_Process(source.data(), actual.data(), f.window,
@@ -288,7 +289,7 @@ TEST_F(TransformPathsTest, ExportsFollowTheRequestedPath) {
       }
     }
   }
-  RequestIsa(nullptr);
+  RequestBackend(nullptr);
 }
 
 }  // namespace

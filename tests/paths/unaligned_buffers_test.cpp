@@ -14,9 +14,9 @@
 
 #include "Ondavel.h"
 #include "dispatch.h"
-#include "host_paths.h"
 #include "kernels/kernels.h"
 #include "reorder_table.h"
+#include "runnable_backends.h"
 #include "window_table.h"
 
 namespace ondavel {
@@ -98,15 +98,15 @@ struct Placement {
 };
 constexpr Placement kPlacements[] = {{1, 1}, {1, 0}, {0, 1}, {3, 6}, {7, 5}};
 
-std::string Describe(Isa isa, int32_t length, Placement p) {
-  return std::string(IsaName(isa)) + " N=" + std::to_string(length) +
+std::string Describe(Backend backend, int32_t length, Placement p) {
+  return std::string(BackendName(backend)) + " N=" + std::to_string(length) +
          " offsets " + std::to_string(p.first) + "," +
          std::to_string(p.second) + " doubles";
 }
 
 class UnalignedBuffers : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { PrintPathsNotRun(); }
+  static void SetUpTestSuite() { RunnableBackends(); }
 };
 
 TEST_F(UnalignedBuffers, TransformGivesTheAlignedBits) {
@@ -123,7 +123,7 @@ TEST_F(UnalignedBuffers, TransformGivesTheAlignedBits) {
     FillReorderTable(reorder.data(), length, m);
     FillWindowTable(window.data(), reorder.data(), length, 12);
     const std::vector<double> input = Noise(doubles, 17 + m);
-    for (Isa isa : HostPaths()) {
+    for (Backend backend : RunnableBackends()) {
       for (Flags f : flagSets) {
         const bool normalize = f.normalizeForward == f.forward;
         auto run = [&](Placement p) {
@@ -139,13 +139,13 @@ TEST_F(UnalignedBuffers, TransformGivesTheAlignedBits) {
           job.sign = f.forward ? -1.0 : 1.0;
           job.divideBeforePasses = normalize && !f.forward;
           job.divideAfterPasses = normalize && f.forward;
-          KernelsFor(isa).transform(job);
+          KernelsFor(backend).transform(job);
           EXPECT_TRUE(destination.GuardsUntouched()) << "wrote outside";
           return destination;
         };
         const PlacedBuffer aligned = run({0, 0});
         for (Placement p : kPlacements) {
-          SCOPED_TRACE(Describe(isa, length, p) +
+          SCOPED_TRACE(Describe(backend, length, p) +
                        " window=" + std::to_string(f.window) +
                        " forward=" + std::to_string(f.forward));
           ASSERT_EQ(FirstDifference(run(p), aligned), -1);
@@ -163,8 +163,8 @@ TEST_F(UnalignedBuffers, MeasuresGiveTheAlignedBits) {
     const size_t outputs = length >= 4 ? static_cast<size_t>(length / 2) : 1;
     const std::vector<double> spectrumValues =
         Noise(spectrumDoubles, 5 + static_cast<uint32_t>(length));
-    for (Isa isa : HostPaths()) {
-      const KernelSet& k = KernelsFor(isa);
+    for (Backend backend : RunnableBackends()) {
+      const BackendKernels& k = KernelsFor(backend);
       // Spectrum at the first offset; the first output at the second, the
       // other output one double further.
       auto run = [&](Placement p) {
@@ -186,7 +186,7 @@ TEST_F(UnalignedBuffers, MeasuresGiveTheAlignedBits) {
       };
       const std::vector<PlacedBuffer> aligned = run({0, 0});
       for (Placement p : kPlacements) {
-        SCOPED_TRACE(Describe(isa, length, p));
+        SCOPED_TRACE(Describe(backend, length, p));
         const std::vector<PlacedBuffer> placed = run(p);
         for (size_t o = 0; o < placed.size(); ++o) {
           ASSERT_EQ(FirstDifference(placed[o], aligned[o]), -1)

@@ -1,12 +1,11 @@
-// Atan2 over arrays, each kernel set's atan2Array, for the tests and
-// benchmarks that compare the sets; the kernels use Atan2 directly.
+// Atan2 over arrays, each back-end's atan2Array test hook (test_hooks.h);
+// the kernels use Atan2 directly.
 #ifndef ONDAVEL_SRC_KERNELS_ATAN2_PATHS_H_
 #define ONDAVEL_SRC_KERNELS_ATAN2_PATHS_H_
 
 #include <cstddef>
 
 #include "kernels/atan2_simd.h"
-#include "kernels/kernels.h"
 #include "kernels/simd/vec.h"
 
 namespace ondavel {

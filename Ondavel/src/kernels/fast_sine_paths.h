@@ -1,12 +1,11 @@
-// FastSineV over arrays, each kernel set's fastSineArray, for the tests and
-// benchmarks that compare the sets; the transform calls FastSineV directly.
+// FastSineV over arrays, each back-end's fastSineArray test hook
+// (test_hooks.h); the transform calls FastSineV directly.
 #ifndef ONDAVEL_SRC_KERNELS_FAST_SINE_PATHS_H_
 #define ONDAVEL_SRC_KERNELS_FAST_SINE_PATHS_H_
 
 #include <cstddef>
 
 #include "kernels/fast_sine.h"
-#include "kernels/kernels.h"
 #include "kernels/simd/vec.h"
 
 namespace ondavel {

@@ -1,10 +1,8 @@
 // The numeric kernels behind the exports, over plain arrays.  Each
-// instruction-set back-end provides one KernelSet; the scalar set is the
-// reference every other path must match bit for bit.
+// instruction-set back-end provides one table of them.
 #ifndef ONDAVEL_SRC_KERNELS_KERNELS_H_
 #define ONDAVEL_SRC_KERNELS_KERNELS_H_
 
-#include <cstddef>
 #include <cstdint>
 
 namespace ondavel {
@@ -27,26 +25,20 @@ using OneOutputMeasure = void (*)(const double* spectrum, double* out,
                                   int32_t length);
 using TwoOutputMeasure = void (*)(const double* spectrum, double* left,
                                   double* right, int32_t length);
-// The set's sine and arctangent over arrays, element by element, for the
-// tests and benchmarks that compare the sets (the kernels call them inline).
-using SineArray = void (*)(const double* x, double* y, size_t count);
-using Atan2Array = void (*)(const double* y, const double* x, double* angle,
-                            size_t count);
-
-struct KernelSet {
-  const char* name;
+// One back-end's kernels.  Every table is written with designated
+// initialisers (.transform = ...), so a slot set under the wrong name does
+// not compile even where two slots share a type.
+struct BackendKernels {
   TransformKernel transform;
   OneOutputMeasure magnitudeRatio;     // Ondavel_ACH_LR
   OneOutputMeasure phaseDifference;    // Ondavel_PhaseLR
   TwoOutputMeasure channelPhases;      // Ondavel_ArgLR
   TwoOutputMeasure channelMagnitudes;  // Ondavel_MagLR
-  SineArray fastSineArray;             // FastSineV
-  Atan2Array atan2Array;               // simd::Atan2
 };
 
-// The reference set, built everywhere; the instruction-set back-ends'
-// sets are listed in backends.h.
-extern const KernelSet kScalarKernels;
+// The reference kernels, built everywhere; every other back-end's kernels
+// must match them bit for bit.  dispatch.cpp.
+extern const BackendKernels kScalarKernels;
 
 }  // namespace ondavel
 

@@ -2,14 +2,13 @@
 // The build compiles this file once per back-end (cmake/Backends.cmake),
 // with the back-end's flags, ONDAVEL_BACKEND naming it (Sse2, Neon, ...) and
 // ONDAVEL_BACKEND_VECTOR naming its vector type (V2, V4, V8).
-#include "kernels/isa_kernels.h"
+#include "kernels/backend_entry_points.h"
 
 // GCC 12 reports the deliberately undefined pass-through operand inside the
 // AVX-512 intrinsics (`__m512d __Y = __Y;`) as maybe uninitialized.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
-#include "kernels/atan2_paths.h"
 #include "kernels/measures_simd.h"
 
 namespace ondavel {
@@ -42,12 +41,6 @@ void ONDAVEL_BACKEND_FUNCTION(ChannelMagnitudes,
                                                double* left, double* right,
                                                int32_t length) {
   ChannelMagnitudesSimd<Vector>(spectrum, left, right, length);
-}
-
-void ONDAVEL_BACKEND_FUNCTION(Atan2Array,
-                              ONDAVEL_BACKEND)(const double* y, const double* x,
-                                               double* angle, size_t count) {
-  Atan2ArraySimd<Vector>(y, x, angle, count);
 }
 
 }  // namespace ondavel

@@ -1,10 +1,10 @@
-// Entry points of the instruction-set back-ends' kernels.  Each back-end
-// compiles the same templates (transform_simd.h, measures_simd.h) for its
-// own target; its functions carry its name: TransformSse2, TransformNeon, ...
-#ifndef ONDAVEL_SRC_KERNELS_ISA_KERNELS_H_
-#define ONDAVEL_SRC_KERNELS_ISA_KERNELS_H_
+// The functions each vector back-end compiles from the shared kernel
+// templates, named after its list entry in cmake/Backends.cmake:
+// <Kernel><SYMBOL>, as TransformSse2 or ChannelPhasesNeon.  The dispatch
+// layer puts them into the back-end's BackendKernels table.
+#ifndef ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_
+#define ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_
 
-#include <cstddef>
 #include <cstdint>
 
 #include "kernels/kernels.h"
@@ -23,10 +23,6 @@
   void ONDAVEL_BACKEND_FUNCTION(ChannelPhases, Backend)(                      \
       const double* spectrum, double* left, double* right, int32_t length);   \
   void ONDAVEL_BACKEND_FUNCTION(ChannelMagnitudes, Backend)(                  \
-      const double* spectrum, double* left, double* right, int32_t length);   \
-  void ONDAVEL_BACKEND_FUNCTION(FastSineArray, Backend)(                      \
-      const double* x, double* y, size_t count);                              \
-  void ONDAVEL_BACKEND_FUNCTION(Atan2Array, Backend)(                         \
-      const double* y, const double* x, double* angle, size_t count);
+      const double* spectrum, double* left, double* right, int32_t length);
 
-#endif  // ONDAVEL_SRC_KERNELS_ISA_KERNELS_H_
+#endif  // ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_

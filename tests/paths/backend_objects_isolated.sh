@@ -3,8 +3,8 @@
 # linker may merge with another file's copy (weak or unique symbols in ELF,
 # COMDAT sections in COFF, as inline functions and template instances get).
 # Such a merge could hand an AVX-encoded function to the path meant for an
-# older processor.
-#   isa_objects_isolated.sh NM OBJDUMP OBJECT...
+# older processor (the kernels and the test hooks alike).
+#   backend_objects_isolated.sh NM OBJDUMP OBJECT...
 set -euo pipefail
 nm=$1 objdump=$2
 shift 2
