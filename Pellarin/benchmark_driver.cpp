@@ -40,8 +40,8 @@ void MeasureLength(int32_t length, int32_t frames,
 
   const int32_t repetitions = frames / length;
   const auto process = library.process;
-  const auto ach_lr = library.ach_lr;
-  const auto phase_lr = library.phase_lr;
+  const auto achLr = library.achLr;
+  const auto phaseLr = library.phaseLr;
   double* const source = input.get();
   double* const destination = spectrum.get();
   double* const ratios = ratio.get();
@@ -50,8 +50,8 @@ void MeasureLength(int32_t length, int32_t frames,
   timer.Start();
   for (int32_t r = 0; r < repetitions; ++r) {
     process(source, destination, kApplyWindow, kNormalizeForward, kForward);
-    ach_lr(destination, ratios);
-    phase_lr(destination, phases);
+    achLr(destination, ratios);
+    phaseLr(destination, phases);
   }
   timer.Stop();
   const double seconds = timer.ElapsedSeconds();
@@ -87,14 +87,14 @@ int RunBenchmark(const BenchmarkPlan& plan, const LibraryEntryPoints& library,
   report.Open();
   bool failure_told = false;
   const auto tell_failure = [&] {
-    if (report.error() == 0 || failure_told) return;
-    WriteReportFailure(environment.errors, report.name(), report.error());
+    if (report.Error() == 0 || failure_told) return;
+    WriteReportFailure(environment.errors, report.Name(), report.Error());
     failure_told = true;
   };
   tell_failure();
 
   for (std::size_t k = 0; k < plan.lengths.size(); ++k) {
-    MeasureLength(plan.lengths[k], plan.frames_per_length, library, timer,
+    MeasureLength(plan.lengths[k], plan.framesPerLength, library, timer,
                   environment, k + 1 == plan.lengths.size());
   }
 
@@ -102,13 +102,13 @@ int RunBenchmark(const BenchmarkPlan& plan, const LibraryEntryPoints& library,
   tell_failure();
 
   WriteClosingLine(environment.console);
-  environment.key_wait.prepare();
+  environment.keyWait.prepare();
   WritePrompt(environment.console);
   // A line-buffered terminal would otherwise hold the prompt back until
   // after the key.
   environment.console.flush();
-  environment.key_wait.wait();
-  return report.error() == 0 ? 0 : 1;
+  environment.keyWait.wait();
+  return report.Error() == 0 ? 0 : 1;
 }
 
 }  // namespace pellarin

@@ -15,10 +15,10 @@ namespace pellarin {
 std::vector<int32_t> StandardLengths();
 
 // What one run measures.  The program always runs the default; tests run
-// smaller plans.  Every length must divide frames_per_length.
+// smaller plans.  Every length must divide framesPerLength.
 struct BenchmarkPlan {
   std::vector<int32_t> lengths = StandardLengths();
-  int32_t frames_per_length = 8388608;
+  int32_t framesPerLength = 8388608;
 };
 
 // The five library entry points a run calls.  The program binds Ondavel's
@@ -26,8 +26,8 @@ struct BenchmarkPlan {
 struct LibraryEntryPoints {
   decltype(&Ondavel_Construction) construction;
   decltype(&Ondavel_Process) process;
-  decltype(&Ondavel_ACH_LR) ach_lr;
-  decltype(&Ondavel_PhaseLR) phase_lr;
+  decltype(&Ondavel_ACH_LR) achLr;
+  decltype(&Ondavel_PhaseLR) phaseLr;
   decltype(&Ondavel_Destruction) destruction;
 };
 
@@ -44,7 +44,7 @@ struct BenchmarkEnvironment {
   std::ostream& errors;
   ReportSink& report;
   IntervalTimer::Counter counter;
-  KeyWaitHooks key_wait;
+  KeyWaitHooks keyWait;
 };
 
 // Runs the plan: banner, one measured line and report entry per length, the

@@ -5,29 +5,31 @@
 namespace pellarin {
 
 IntervalTimer::IntervalTimer(Counter source)
-    : frequency(source.frequency()), counter(source) {}
+    : frequency_(source.frequency()), counter_(source) {}
 
 IntervalTimer::~IntervalTimer() = default;
 
 void IntervalTimer::Start() {
-  accumulatedTicks = 0;
-  lastCount = counter.count();
+  accumulatedTicks_ = 0;
+  lastCount_ = counter_.count();
 }
 
 int64_t IntervalTimer::Stop() {
-  currentCount = counter.count();
+  currentCount_ = counter_.count();
   // Two's-complement wrap instead of signed overflow, should a counter ever
   // jump across the int64 range.
-  accumulatedTicks = static_cast<int64_t>(
-      static_cast<uint64_t>(accumulatedTicks) +
-      (static_cast<uint64_t>(currentCount) - static_cast<uint64_t>(lastCount)));
-  lastCount = currentCount;
-  return accumulatedTicks;
+  accumulatedTicks_ =
+      static_cast<int64_t>(static_cast<uint64_t>(accumulatedTicks_) +
+                           (static_cast<uint64_t>(currentCount_) -
+                            static_cast<uint64_t>(lastCount_)));
+  lastCount_ = currentCount_;
+  return accumulatedTicks_;
 }
 
 double IntervalTimer::ElapsedSeconds() const {
-  if (frequency == 0) return std::numeric_limits<double>::quiet_NaN();
-  return static_cast<double>(accumulatedTicks) / static_cast<double>(frequency);
+  if (frequency_ == 0) return std::numeric_limits<double>::quiet_NaN();
+  return static_cast<double>(accumulatedTicks_) /
+         static_cast<double>(frequency_);
 }
 
 }  // namespace pellarin

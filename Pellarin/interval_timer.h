@@ -35,11 +35,11 @@ class IntervalTimer {
   double ElapsedSeconds() const;
 
  private:
-  int64_t lastCount = 0;
-  int64_t currentCount = 0;
-  int64_t accumulatedTicks = 0;
-  int64_t frequency;
-  Counter counter;
+  int64_t lastCount_ = 0;
+  int64_t currentCount_ = 0;
+  int64_t accumulatedTicks_ = 0;
+  int64_t frequency_;
+  Counter counter_;
 };
 
 }  // namespace pellarin

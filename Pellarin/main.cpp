@@ -20,8 +20,8 @@ int main() {
   const pellarin::LibraryEntryPoints library = {
       .construction = &Ondavel_Construction,
       .process = &Ondavel_Process,
-      .ach_lr = &Ondavel_ACH_LR,
-      .phase_lr = &Ondavel_PhaseLR,
+      .achLr = &Ondavel_ACH_LR,
+      .phaseLr = &Ondavel_PhaseLR,
       .destruction = &Ondavel_Destruction,
   };
   pellarin::ReportFile report("Pellarin.txt");
@@ -31,8 +31,8 @@ int main() {
       .report = report,
       .counter = {.count = &pellarin::platform::ReadPerformanceCounter,
                   .frequency = &pellarin::platform::ReadPerformanceFrequency},
-      .key_wait = {.prepare = &pellarin::platform::PrepareKeyWait,
-                   .wait = &pellarin::platform::WaitForKey},
+      .keyWait = {.prepare = &pellarin::platform::PrepareKeyWait,
+                  .wait = &pellarin::platform::WaitForKey},
   };
   return pellarin::RunBenchmark(pellarin::BenchmarkPlan{}, library,
                                 environment);

@@ -18,19 +18,19 @@ std::string ReportEntry(int32_t realtimeFactor, bool last) {
 }
 
 ReportFile::ReportFile(std::string path)
-    : path_(std::move(path)), partial_path_(path_ + ".partial") {}
+    : path_(std::move(path)), partialPath_(path_ + ".partial") {}
 
 ReportFile::~ReportFile() {
   // Only reached when a run ends early: the earlier report stays.
   if (file_ != nullptr) {
     (void)std::fclose(file_);
-    (void)std::remove(partial_path_.c_str());
+    (void)std::remove(partialPath_.c_str());
   }
 }
 
 void ReportFile::Open() {
   errno = 0;
-  file_ = std::fopen(partial_path_.c_str(), "w");
+  file_ = std::fopen(partialPath_.c_str(), "w");
   if (file_ == nullptr) Fail(errno);
 }
 
@@ -51,11 +51,11 @@ void ReportFile::Close() {
   if (std::fclose(file_) != 0) Fail(errno);
   file_ = nullptr;
   if (error_ == 0) {
-    const int rename_error = platform::RenameOver(partial_path_, path_);
+    const int rename_error = platform::RenameOver(partialPath_, path_);
     if (rename_error != 0) Fail(rename_error);
   }
   // A report that could not be written whole is not left lying about.
-  if (error_ != 0) (void)std::remove(partial_path_.c_str());
+  if (error_ != 0) (void)std::remove(partialPath_.c_str());
 }
 
 void ReportFile::Fail(int error_number) {

@@ -20,8 +20,8 @@ class ReportSink {
   virtual void Close() = 0;
 
   // The errno value of the first failure, or 0 while everything succeeded.
-  virtual int error() const = 0;
-  virtual std::string_view name() const = 0;
+  virtual int Error() const = 0;
+  virtual std::string_view Name() const = 0;
 };
 
 // One report entry: the figure in decimal, then "," unless it is the last.
@@ -44,14 +44,14 @@ class ReportFile final : public ReportSink {
   void Write(std::string_view text) override;
   void Close() override;
 
-  int error() const override { return error_; }
-  std::string_view name() const override { return path_; }
+  int Error() const override { return error_; }
+  std::string_view Name() const override { return path_; }
 
  private:
   void Fail(int error_number);
 
   std::string path_;
-  std::string partial_path_;
+  std::string partialPath_;
   std::FILE* file_ = nullptr;
   int error_ = 0;
 };

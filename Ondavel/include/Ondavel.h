@@ -58,6 +58,8 @@
 extern "C" {
 #endif
 
+/* The exported names are fixed.  NOLINTBEGIN(readability-identifier-naming) */
+
 /*
  * Sets the engine up for `length` complex points and tapering window
  * `windowType`, replacing any earlier set-up.  `length` must be a power of two
@@ -160,6 +162,8 @@ ONDAVEL_API int32_t ONDAVEL_CALL Ondavel_FFT_Node(double frequency,
 
 /* The frequency of bin `bin` for the recorded length: bin * rate / N. */
 ONDAVEL_API double ONDAVEL_CALL Ondavel_FreqNode(int32_t bin, double rate);
+
+/* NOLINTEND(readability-identifier-naming) */
 
 #ifdef __cplusplus
 }

@@ -5,8 +5,8 @@ namespace pellarin::platform {
 
 // Which modes the calling thread ended up in.
 struct FloatingPointMode {
-  bool flush_to_zero = false;
-  bool denormals_are_zero = false;
+  bool flushToZero = false;
+  bool denormalsAreZero = false;
 };
 
 // Makes the calling thread flush subnormal results to zero and, where the

@@ -47,10 +47,10 @@ FloatingPointMode EnableFlushToZero() {
   uint32_t csr;
   __asm__ volatile("stmxcsr %0" : "=m"(csr));
   csr |= kMxcsrFtz;
-  mode.flush_to_zero = true;
+  mode.flushToZero = true;
   if (SupportsDenormalsAreZero(edx)) {
     csr |= kMxcsrDaz;
-    mode.denormals_are_zero = true;
+    mode.denormalsAreZero = true;
   }
   __asm__ volatile("ldmxcsr %0" : : "m"(csr));
   return mode;
@@ -65,7 +65,7 @@ FloatingPointMode EnableFlushToZero() {
   __asm__ volatile("mrs %0, fpcr" : "=r"(fpcr));
   fpcr |= kFpcrFz;
   __asm__ volatile("msr fpcr, %0" : : "r"(fpcr));
-  return {.flush_to_zero = true, .denormals_are_zero = true};
+  return {.flushToZero = true, .denormalsAreZero = true};
 }
 
 #else

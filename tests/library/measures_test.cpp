@@ -30,9 +30,9 @@ double Wrap(double v) {
 // whether they must match to the bit: the guard's zeros, and atan2's exact
 // rules for zero and infinite operands.
 struct Measures {
-  std::vector<double> ratio, phase, left_phase, right_phase, left_magnitude,
-      right_magnitude;
-  std::vector<bool> left_exact, right_exact;
+  std::vector<double> ratio, phase, leftPhase, rightPhase, leftMagnitude,
+      rightMagnitude;
+  std::vector<bool> leftExact, rightExact;
 };
 
 double GuardedAtan2(double im, double re) {
@@ -53,12 +53,12 @@ Measures Expected(const std::vector<double>& z, int n_points) {
   Measures m;
   m.ratio = {z[1] / z[0]};
   m.phase = {0.0};
-  m.left_phase = {kPi};
-  m.right_phase = {kPi};
-  m.left_magnitude = {std::fabs(z[0])};
-  m.right_magnitude = {std::fabs(z[1])};
-  m.left_exact = {true};
-  m.right_exact = {true};
+  m.leftPhase = {kPi};
+  m.rightPhase = {kPi};
+  m.leftMagnitude = {std::fabs(z[0])};
+  m.rightMagnitude = {std::fabs(z[1])};
+  m.leftExact = {true};
+  m.rightExact = {true};
   for (int k = 1; k < n_points / 2; ++k) {
     const double a = z[2 * k], b = z[2 * k + 1];
     const double c = z[2 * (n_points - k)], d = z[2 * (n_points - k) + 1];
@@ -67,12 +67,12 @@ Measures Expected(const std::vector<double>& z, int n_points) {
     const double left_power = left_re * left_re + left_im * left_im;
     const double right_power = right_re * right_re + right_im * right_im;
     m.ratio.push_back(std::sqrt(right_power / left_power));
-    m.left_phase.push_back(GuardedAtan2(left_im, left_re));
-    m.right_phase.push_back(GuardedAtan2(right_im, right_re));
-    m.left_exact.push_back(AngleIsExact(left_im, left_re));
-    m.right_exact.push_back(AngleIsExact(right_im, right_re));
-    m.left_magnitude.push_back(std::sqrt(left_power) * 0.5);
-    m.right_magnitude.push_back(std::sqrt(right_power) * 0.5);
+    m.leftPhase.push_back(GuardedAtan2(left_im, left_re));
+    m.rightPhase.push_back(GuardedAtan2(right_im, right_re));
+    m.leftExact.push_back(AngleIsExact(left_im, left_re));
+    m.rightExact.push_back(AngleIsExact(right_im, right_re));
+    m.leftMagnitude.push_back(std::sqrt(left_power) * 0.5);
+    m.rightMagnitude.push_back(std::sqrt(right_power) * 0.5);
   }
   return m;
 }
@@ -81,14 +81,14 @@ Measures Expected(const std::vector<double>& z, int n_points) {
 Measures Actual(const std::vector<double>& z, size_t size) {
   Measures m;
   for (std::vector<double>* v :
-       {&m.ratio, &m.phase, &m.left_phase, &m.right_phase, &m.left_magnitude,
-        &m.right_magnitude}) {
+       {&m.ratio, &m.phase, &m.leftPhase, &m.rightPhase, &m.leftMagnitude,
+        &m.rightMagnitude}) {
     v->assign(size, Sentinel());
   }
   Ondavel_ACH_LR(z.data(), m.ratio.data());
   Ondavel_PhaseLR(z.data(), m.phase.data());
-  Ondavel_ArgLR(z.data(), m.left_phase.data(), m.right_phase.data());
-  Ondavel_MagLR(z.data(), m.left_magnitude.data(), m.right_magnitude.data());
+  Ondavel_ArgLR(z.data(), m.leftPhase.data(), m.rightPhase.data());
+  Ondavel_MagLR(z.data(), m.leftMagnitude.data(), m.rightMagnitude.data());
   return m;
 }
 
@@ -129,19 +129,19 @@ void ExpectMeasures(const std::vector<double>& z, int n_points) {
   const Measures expected = Expected(z, n_points);
   const Measures actual = Actual(z, Written(n_points));
   ExpectSameBits(actual.ratio, expected.ratio, "ratio");
-  ExpectAngles(actual.left_phase, expected.left_phase, expected.left_exact,
+  ExpectAngles(actual.leftPhase, expected.leftPhase, expected.leftExact,
                "left phase");
-  ExpectAngles(actual.right_phase, expected.right_phase, expected.right_exact,
+  ExpectAngles(actual.rightPhase, expected.rightPhase, expected.rightExact,
                "right phase");
   // The phase difference is the wrapped difference of the very angles the
   // channel phases give, bit for bit.
   std::vector<double> wrapped = {0.0};
   for (size_t k = 1; k < expected.phase.size(); ++k) {
-    wrapped.push_back(Wrap(actual.right_phase[k] - actual.left_phase[k]));
+    wrapped.push_back(Wrap(actual.rightPhase[k] - actual.leftPhase[k]));
   }
   ExpectSameBits(actual.phase, wrapped, "phase");
-  ExpectSameBits(actual.left_magnitude, expected.left_magnitude, "left mag");
-  ExpectSameBits(actual.right_magnitude, expected.right_magnitude, "right mag");
+  ExpectSameBits(actual.leftMagnitude, expected.leftMagnitude, "left mag");
+  ExpectSameBits(actual.rightMagnitude, expected.rightMagnitude, "right mag");
 }
 
 TEST(MeasuresTest, FollowTheirFormulasBitForBit) {
@@ -193,10 +193,10 @@ TEST(MeasuresTest, ListedExactCases) {
     z[1] = 1.0;
     const Measures m = Actual(z, 4);
     EXPECT_EQ(m.ratio[0], -0.5);
-    EXPECT_EQ(m.left_magnitude[0], 2.0);
-    EXPECT_EQ(m.right_magnitude[0], 1.0);
-    EXPECT_EQ(m.left_phase[0], kPi);
-    EXPECT_EQ(m.right_phase[0], kPi);
+    EXPECT_EQ(m.leftMagnitude[0], 2.0);
+    EXPECT_EQ(m.rightMagnitude[0], 1.0);
+    EXPECT_EQ(m.leftPhase[0], kPi);
+    EXPECT_EQ(m.rightPhase[0], kPi);
     EXPECT_EQ(Bits(m.phase[0]), Bits(0.0));
   }
   {
@@ -212,13 +212,13 @@ TEST(MeasuresTest, ListedExactCases) {
     for (int k = 1; k < 4; ++k) {
       EXPECT_EQ(l.ratio[k], 0.0);
       EXPECT_EQ(l.phase[k], 0.0);
-      EXPECT_EQ(l.left_magnitude[k], 1.0);
-      EXPECT_EQ(l.right_magnitude[k], 0.0);
-      EXPECT_EQ(l.left_phase[k], 0.0);
-      EXPECT_EQ(l.right_phase[k], 0.0);
+      EXPECT_EQ(l.leftMagnitude[k], 1.0);
+      EXPECT_EQ(l.rightMagnitude[k], 0.0);
+      EXPECT_EQ(l.leftPhase[k], 0.0);
+      EXPECT_EQ(l.rightPhase[k], 0.0);
       EXPECT_EQ(r.ratio[k], kInfinity);
-      EXPECT_EQ(r.left_magnitude[k], 0.0);
-      EXPECT_EQ(r.right_magnitude[k], 1.0);
+      EXPECT_EQ(r.leftMagnitude[k], 0.0);
+      EXPECT_EQ(r.rightMagnitude[k], 1.0);
     }
   }
   {
@@ -233,12 +233,12 @@ TEST(MeasuresTest, ListedExactCases) {
     z[7] = z[10] = -1.7;
     const Measures m = Actual(z, 4);
     EXPECT_EQ(m.ratio[1], 1.0);
-    EXPECT_EQ(m.left_phase[1], 0.0);
-    EXPECT_EQ(m.right_phase[1], kPi);
+    EXPECT_EQ(m.leftPhase[1], 0.0);
+    EXPECT_EQ(m.rightPhase[1], kPi);
     EXPECT_EQ(m.phase[1], -kPi);
     EXPECT_EQ(m.ratio[2], 0.0);
-    EXPECT_EQ(m.left_phase[2], 0.0);
-    EXPECT_EQ(m.right_phase[2], 0.0);
+    EXPECT_EQ(m.leftPhase[2], 0.0);
+    EXPECT_EQ(m.rightPhase[2], 0.0);
     EXPECT_EQ(m.phase[2], 0.0);
     EXPECT_EQ(m.ratio[3], 1.0);
     EXPECT_EQ(Bits(m.phase[3]), Bits(0.0));
@@ -254,8 +254,8 @@ TEST(MeasuresTest, WriteHalfTheRecordedLengthAndNothingBeyond) {
     const std::vector<double> z = RandomValues(2 * n_points, 1000 + n_points);
     const Measures m = Actual(z, Written(n_points) + kSpare);
     for (const std::vector<double>* v :
-         {&m.ratio, &m.phase, &m.left_phase, &m.right_phase, &m.left_magnitude,
-          &m.right_magnitude}) {
+         {&m.ratio, &m.phase, &m.leftPhase, &m.rightPhase, &m.leftMagnitude,
+          &m.rightMagnitude}) {
       for (int k = 0; k < Written(n_points) + kSpare; ++k) {
         EXPECT_EQ(IsSentinel((*v)[k]), k >= Written(n_points))
             << "N " << n_points << " element " << k;
@@ -304,15 +304,15 @@ TEST(MeasuresTest, SeparateTheChannelsOfAStereoFrame) {
       EXPECT_NEAR(m.phase[k], Wrap(static_cast<double>(r.phase - l.phase)),
                   1e-12)
           << k;
-      EXPECT_NEAR(m.left_phase[k], l.phase, 1e-12) << k;
-      EXPECT_NEAR(m.right_phase[k], r.phase, 1e-12) << k;
-      EXPECT_NEAR(m.left_magnitude[k] / (gain * l.amplitude), 1.0, 1e-12) << k;
-      EXPECT_NEAR(m.right_magnitude[k] / (gain * r.amplitude), 1.0, 1e-12) << k;
+      EXPECT_NEAR(m.leftPhase[k], l.phase, 1e-12) << k;
+      EXPECT_NEAR(m.rightPhase[k], r.phase, 1e-12) << k;
+      EXPECT_NEAR(m.leftMagnitude[k] / (gain * l.amplitude), 1.0, 1e-12) << k;
+      EXPECT_NEAR(m.rightMagnitude[k] / (gain * r.amplitude), 1.0, 1e-12) << k;
     }
     EXPECT_LT(m.ratio[100], 1e-10);  // left only
     EXPECT_GT(m.ratio[200], 1e10);   // right only
-    EXPECT_NEAR(m.left_magnitude[100] / (gain * 0.25), 1.0, 1e-12);
-    EXPECT_NEAR(m.right_magnitude[200] / (gain * 0.6), 1.0, 1e-12);
+    EXPECT_NEAR(m.leftMagnitude[100] / (gain * 0.25), 1.0, 1e-12);
+    EXPECT_NEAR(m.rightMagnitude[200] / (gain * 0.6), 1.0, 1e-12);
   }
 }
 

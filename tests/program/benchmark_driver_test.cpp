@@ -73,12 +73,12 @@ class LoggingConsole : public std::stringbuf {
 class RecordingReport : public ReportSink {
  public:
   std::string text;
-  int fail_on_open = 0;
-  int fail_on_close = 0;
+  int failOnOpen = 0;
+  int failOnClose = 0;
 
   void Open() override {
     g_log.push_back("report open");
-    error_ = fail_on_open;
+    error_ = failOnOpen;
   }
   void Write(std::string_view entry) override {
     g_log.push_back("report " + std::string(entry));
@@ -86,10 +86,10 @@ class RecordingReport : public ReportSink {
   }
   void Close() override {
     g_log.push_back("report close");
-    if (error_ == 0) error_ = fail_on_close;
+    if (error_ == 0) error_ = failOnClose;
   }
-  int error() const override { return error_; }
-  std::string_view name() const override { return "Pellarin.txt"; }
+  int Error() const override { return error_; }
+  std::string_view Name() const override { return "Pellarin.txt"; }
 
  private:
   int error_ = 0;
@@ -155,10 +155,10 @@ void FakeMeasure(const char* name, const double* spectrum, double* output) {
                   g_names[output]);
 }
 void FakeAchLr(const double* spectrum, double* ratio) {
-  FakeMeasure("ach_lr", spectrum, ratio);
+  FakeMeasure("achLr", spectrum, ratio);
 }
 void FakePhaseLr(const double* spectrum, double* phase) {
-  FakeMeasure("phase_lr", spectrum, phase);
+  FakeMeasure("phaseLr", spectrum, phase);
   g_first_repetition = false;
 }
 void FakeDestruction() { g_log.push_back("destruction"); }
@@ -171,7 +171,7 @@ class BenchmarkDriverTest : public ::testing::Test {
     g_log.clear();
     g_next_count = 0;
     const BenchmarkPlan plan = {.lengths = {4, 8, 16, 32},
-                                .frames_per_length = 64};
+                                .framesPerLength = 64};
     const LibraryEntryPoints library = {&FakeConstruction, &FakeProcess,
                                         &FakeAchLr, &FakePhaseLr,
                                         &FakeDestruction};
@@ -180,15 +180,15 @@ class BenchmarkDriverTest : public ::testing::Test {
         .errors = errors_,
         .report = report_,
         .counter = {&FakeCount, &FakeFrequency},
-        .key_wait = {&FakePrepare, &FakeWait}};
+        .keyWait = {&FakePrepare, &FakeWait}};
     g_log_arrays = true;
     const int status = RunBenchmark(plan, library, environment);
     g_log_arrays = false;
     return status;
   }
 
-  LoggingConsole console_buffer_;
-  std::ostream console_{&console_buffer_};
+  LoggingConsole consoleBuffer_;
+  std::ostream console_{&consoleBuffer_};
   std::ostringstream errors_;
   RecordingReport report_;
 };
@@ -220,7 +220,7 @@ TEST_F(BenchmarkDriverTest, RunsEveryStepInOrder) {
          "new[] " + real_bytes + " C", "new[] " + real_bytes + " D", "count"});
     for (int r = 0; r < 64 / n; ++r) {
       expected.insert(expected.end(),
-                      {"process A B 101", "ach_lr B C", "phase_lr B D"});
+                      {"process A B 101", "achLr B C", "phaseLr B D"});
     }
     expected.insert(
         expected.end(),
@@ -237,7 +237,7 @@ TEST_F(BenchmarkDriverTest, RunsEveryStepInOrder) {
 
 TEST_F(BenchmarkDriverTest, ConsoleAndReportTextByteForByte) {
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(console_buffer_.str(),
+  EXPECT_EQ(consoleBuffer_.str(),
             "\n"
             " ================================================\n"
             " = Pellarin (44100 kHz, Stereo), (c) 2026 Pellarin developers\n"
@@ -262,13 +262,13 @@ class ReportFailureTest : public BenchmarkDriverTest,
                           public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ReportFailureTest, IsToldOnceAndEndsNonzero) {
-  (GetParam() ? report_.fail_on_open : report_.fail_on_close) = ENOSPC;
+  (GetParam() ? report_.failOnOpen : report_.failOnClose) = ENOSPC;
   EXPECT_EQ(Run(), 1);
   EXPECT_EQ(errors_.str(),
             "Pellarin: cannot write the report "
             "\"Pellarin.txt\": " +
                 std::string(std::strerror(ENOSPC)) + "\n");
-  EXPECT_TRUE(console_buffer_.str().ends_with(
+  EXPECT_TRUE(consoleBuffer_.str().ends_with(
       " 0 (window 32)\n\n Press any key to continue..."));
   EXPECT_EQ(g_log.back(), "key wait");
 }

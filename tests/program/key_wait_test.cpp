@@ -176,7 +176,7 @@ class ForegroundJob {
     WaitForExit(shell_);
   }
 
-  pid_t pid() const { return job_; }
+  pid_t Pid() const { return job_; }
 
   // The next thing that happened to the job: 'S' stopped, 'C' continued,
   // 'E' ended with status 0, 'F' ended otherwise.  A hung job is left to the
@@ -215,11 +215,11 @@ TEST(KeyWait, StopSignalGivesTheTerminalBackUntilContinued) {
   ASSERT_EQ(single_key.c_lflag & (ICANON | ECHO), 0u);
 
   for (const int stop_signal : {SIGTSTP, SIGTTIN}) {
-    kill(job.pid(), stop_signal);
+    kill(job.Pid(), stop_signal);
     ASSERT_EQ(job.NextEvent(), 'S') << strsignal(stop_signal);
     EXPECT_TRUE(SameMode(terminal.Mode(), before)) << strsignal(stop_signal);
 
-    kill(job.pid(), SIGCONT);
+    kill(job.Pid(), SIGCONT);
     ASSERT_EQ(job.NextEvent(), 'C');
     EXPECT_TRUE(SameMode(ModeOnceChangedFrom(terminal, before), single_key))
         << strsignal(stop_signal);

@@ -41,11 +41,11 @@ TEST(FloatingPointMode, SubnormalsFlushToZero) {
   fesetenv(&saved);
 
 #if defined(__x86_64__) || defined(__aarch64__)
-  EXPECT_TRUE(mode.flush_to_zero);
-  EXPECT_TRUE(mode.denormals_are_zero);
+  EXPECT_TRUE(mode.flushToZero);
+  EXPECT_TRUE(mode.denormalsAreZero);
 #endif
-  EXPECT_EQ(result == 0.0, mode.flush_to_zero);
-  EXPECT_EQ(input == 0.0, mode.denormals_are_zero);
+  EXPECT_EQ(result == 0.0, mode.flushToZero);
+  EXPECT_EQ(input == 0.0, mode.denormalsAreZero);
 }
 
 // Whole ticks that never go back, at a rate that makes a tick no longer

@@ -35,61 +35,61 @@ TEST(ReportEntry, FigureInDecimalWithSeparatorUnlessLast) {
 
 class ReportFileTest : public ::testing::Test {
  protected:
-  ReportFileTest() { std::ofstream(report_path_) << kEarlierReport; }
+  ReportFileTest() { std::ofstream(reportPath_) << kEarlierReport; }
 
   TemporaryDirectory directory_;
-  const std::filesystem::path report_path_ = directory_.path() / "Pellarin.txt";
-  const std::filesystem::path partial_path_ =
+  const std::filesystem::path reportPath_ = directory_.path() / "Pellarin.txt";
+  const std::filesystem::path partialPath_ =
       directory_.path() / "Pellarin.txt.partial";
 };
 
 // Until Close the earlier report is untouched and the new text sits in the
 // stream's buffer; Close puts the new report in its place.
 TEST_F(ReportFileTest, ReplacesTheEarlierReportOnlyWhenClosed) {
-  ReportFile report(report_path_.string());
+  ReportFile report(reportPath_.string());
   report.Open();
   report.Write("12,");
   report.Write("-3");
-  EXPECT_EQ(FileText(report_path_), kEarlierReport);
-  EXPECT_EQ(FileText(partial_path_), "");
+  EXPECT_EQ(FileText(reportPath_), kEarlierReport);
+  EXPECT_EQ(FileText(partialPath_), "");
   report.Close();
-  EXPECT_EQ(report.error(), 0);
-  EXPECT_EQ(FileText(report_path_), "12,-3");
+  EXPECT_EQ(report.Error(), 0);
+  EXPECT_EQ(FileText(reportPath_), "12,-3");
   EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
 
 TEST_F(ReportFileTest, RunEndedBeforeCloseKeepsTheEarlierReport) {
   {
-    ReportFile report(report_path_.string());
+    ReportFile report(reportPath_.string());
     report.Open();
     report.Write("12,");
   }
-  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(FileText(reportPath_), kEarlierReport);
   EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
 
 // The new text is complete but cannot take the report's name.
 TEST_F(ReportFileTest, ReportNameTakenByAFolderFailsAtCloseLeavingNothing) {
-  std::filesystem::remove(report_path_);
-  std::filesystem::create_directory(report_path_);
-  ReportFile report(report_path_.string());
+  std::filesystem::remove(reportPath_);
+  std::filesystem::create_directory(reportPath_);
+  ReportFile report(reportPath_.string());
   report.Open();
   report.Write("12");
-  EXPECT_EQ(report.error(), 0);
+  EXPECT_EQ(report.Error(), 0);
   report.Close();
-  EXPECT_NE(report.error(), 0);
-  EXPECT_TRUE(std::filesystem::is_directory(report_path_));
+  EXPECT_NE(report.Error(), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(reportPath_));
   EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
 
 TEST_F(ReportFileTest, FolderThatCannotBeWrittenFailsAtOpen) {
   ReportFile report((directory_.path() / "missing" / "Pellarin.txt").string());
   report.Open();
-  EXPECT_EQ(report.error(), ENOENT);
+  EXPECT_EQ(report.Error(), ENOENT);
   report.Write("12");
   report.Close();
-  EXPECT_EQ(report.error(), ENOENT);
-  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(report.Error(), ENOENT);
+  EXPECT_EQ(FileText(reportPath_), kEarlierReport);
 }
 
 #if !defined(_WIN32)
@@ -104,17 +104,17 @@ TEST_F(ReportFileTest, FullDiskShowsAtCloseAndKeepsTheEarlierReport) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit = {2, 2};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
-    ReportFile report(report_path_.string());
+    ReportFile report(reportPath_.string());
     report.Open();
     report.Write("1,2,3");
-    if (report.error() != 0) _exit(3);
+    if (report.Error() != 0) _exit(3);
     report.Close();
-    _exit(report.error() == EFBIG ? 0 : 4);
+    _exit(report.Error() == EFBIG ? 0 : 4);
   }
   const int status = ::pellarin::testing::WaitForExit(child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(FileText(report_path_), kEarlierReport);
+  EXPECT_EQ(FileText(reportPath_), kEarlierReport);
   EXPECT_EQ(directory_.Entries(), std::vector<std::string>{"Pellarin.txt"});
 }
 
