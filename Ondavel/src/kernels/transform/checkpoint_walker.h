@@ -106,7 +106,7 @@ class CheckpointWalker {
     while (done < end) {
       const size_t next = static_cast<size_t>(g.recorded + 1) * g.stride;
       const size_t stop = SmallerOf(end, next);
-      for (; done < stop; ++done) Step(wr, wi, g.wpr, g.wpi);
+      for (; done < stop; ++done) AdvanceTwiddle(wr, wi, g.wpr, g.wpi);
       if (done == next) {
         wr.Store(g.recRe[g.recorded]);
         wi.Store(g.recIm[g.recorded]);

@@ -85,7 +85,7 @@ template <class V>
     for (int k = 0; k < kLanes; ++k) {
       twR[k] = curR;
       twI[k] = curI;
-      Step(curR, curI, stepR, stepI);
+      AdvanceTwiddle(curR, curI, stepR, stepI);
     }
     simd::TransposeLanes(twR);
     simd::TransposeLanes(twI);

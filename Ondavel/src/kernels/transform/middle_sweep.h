@@ -130,7 +130,7 @@ template <int kPasses, class V>
         for (int v = 0; v < kVectors; ++v) {
           curR[v].Store(twRe + v * kLanes);
           curI[v].Store(twIm + v * kLanes);
-          Step(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
+          AdvanceTwiddle(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
         }
         SweepBlock<kPasses>(s, s.BlockAt(k, g + j), span, twRe, twIm);
       }
@@ -176,7 +176,7 @@ template <int kPasses, class V>
     for (int v = 0; v < kVectors; ++v) {
       curR[v].Store(re + v * kLanes);
       curI[v].Store(im + v * kLanes);
-      Step(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
+      AdvanceTwiddle(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
     }
     if (step + 1 == kChunkSteps) ++filled;
   };
