@@ -128,6 +128,62 @@ TEST(CheckpointWalkerTest, CheckpointsAreTheSerialChainsValues) {
   }
 }
 
+// The cursor lanes of a four-pass sweep (15 cursors in 8 vectors of two)
+// and of a two-pass one (3 in 2): lane 2^t - 1 + c holds chain t's value
+// at c * stride and chain t's step, chain 3 from the high group; lanes past
+// the last cursor idle at (1, 0) with a zero step.
+template <int kPasses, int kVectors>
+void ExpectCursorsStartOnTheirChains(const Steps& s) {
+  using transform_simd::StartCursors;
+  using transform_simd::SweepCheckpoints;
+  constexpr int kB0 = 4;
+  constexpr size_t kStride = size_t{1} << kB0;
+  constexpr int kLanes = 2 * kVectors;
+  SCOPED_TRACE("passes " + std::to_string(kPasses));
+  CheckpointWalker walker;
+  const SweepCheckpoints from = {
+      walker.Add(s.wpr, s.wpi, kB0, 1, kPasses > 2 ? 2 : kPasses - 1, kStride),
+      kPasses > 3 ? walker.Add(s.wpr, s.wpi, kB0, 3, 1, kStride) : nullptr};
+  walker.Finish(from.low);
+  if (from.high != nullptr) walker.Finish(from.high);
+  alignas(64) double startRe[kLanes];
+  alignas(64) double startIm[kLanes];
+  simd::V2 stepR[kVectors];
+  simd::V2 stepI[kVectors];
+  StartCursors<kPasses, kVectors>(s.wpr, s.wpi, kB0, from, startRe, startIm,
+                                  stepR, stepI);
+  alignas(64) double stepRe[kLanes];
+  alignas(64) double stepIm[kLanes];
+  for (int v = 0; v < kVectors; ++v) {
+    stepR[v].Store(stepRe + 2 * v);
+    stepI[v].Store(stepIm + 2 * v);
+  }
+  for (int t = 0; t < kPasses; ++t) {
+    std::vector<double> im;
+    const std::vector<double> re =
+        SerialChain(s.wpr[kB0 + t], s.wpi[kB0 + t], 7 * kStride, im);
+    for (int c = 0; c < (1 << t); ++c) {
+      const int lane = (1 << t) - 1 + c;
+      EXPECT_EQ(Bits(startRe[lane]), Bits(re[c * kStride])) << "lane " << lane;
+      EXPECT_EQ(Bits(startIm[lane]), Bits(im[c * kStride])) << "lane " << lane;
+      EXPECT_EQ(Bits(stepRe[lane]), Bits(s.wpr[kB0 + t])) << "lane " << lane;
+      EXPECT_EQ(Bits(stepIm[lane]), Bits(s.wpi[kB0 + t])) << "lane " << lane;
+    }
+  }
+  for (int lane = (1 << kPasses) - 1; lane < kLanes; ++lane) {
+    EXPECT_EQ(Bits(startRe[lane]), Bits(1.0)) << "lane " << lane;
+    EXPECT_EQ(Bits(startIm[lane]), Bits(0.0)) << "lane " << lane;
+    EXPECT_EQ(Bits(stepRe[lane]), Bits(0.0)) << "lane " << lane;
+    EXPECT_EQ(Bits(stepIm[lane]), Bits(0.0)) << "lane " << lane;
+  }
+}
+
+TEST(StartCursorsTest, LanesStartOnTheirChainsAndIdlePastTheLast) {
+  const Steps s = PassSteps();
+  ExpectCursorsStartOnTheirChains<4, 8>(s);
+  ExpectCursorsStartOnTheirChains<2, 2>(s);
+}
+
 TEST(CheckpointPacingTest, WalksAreDoneAfterThreeQuartersOfTheBlocks) {
   const Steps s = PassSteps();
   // Walks longer and shorter than the sweeps' blocks.

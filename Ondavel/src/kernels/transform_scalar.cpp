@@ -4,8 +4,9 @@
 
 #include <cstddef>
 
-#include "kernels/fast_sine.h"
 #include "kernels/kernels.h"
+#include "kernels/transform/pass_arithmetic.h"
+#include "kernels/transform/pass_steps.h"
 
 namespace ondavel {
 
@@ -29,12 +30,9 @@ void DivideByLengthScalar(double* data, int32_t length) {
 }
 
 PassTwiddle PassTwiddleOf(size_t groupLength, double sign) {
-  const double theta = (kTwoPi / static_cast<double>(groupLength)) * sign;
   // The library's own sine, correctly rounded on these arguments, as on the
   // vector paths: every path and platform walks the same twiddles.
-  const double alpha = FastSine(0.5 * theta);
-  // cos(theta) - 1 without the cancellation of taking it directly.
-  return {(alpha * alpha) * -2.0, FastSine(theta)};
+  return PassStepOf((kTwoPi / static_cast<double>(groupLength)) * sign);
 }
 
 void ButterflyPassesScalar(double* data, size_t length, double sign) {
@@ -47,14 +45,9 @@ void ButterflyPassesScalar(double* data, size_t length, double sign) {
       for (size_t g = 0; g < length; g += group) {
         double* top = data + 2 * (g + q);
         double* bottom = top + 2 * half;
-        const double tr = wr * bottom[0] - wi * bottom[1];
-        const double ti = wr * bottom[1] + wi * bottom[0];
-        bottom[0] = top[0] - tr;
-        bottom[1] = top[1] - ti;
-        top[0] = top[0] + tr;
-        top[1] = top[1] + ti;
+        Butterfly(top[0], top[1], bottom[0], bottom[1], wr, wi);
       }
-      AdvanceTwiddle(wr, wi, step);
+      AdvanceTwiddle(wr, wi, step.wpr, step.wpi);
     }
   }
 }

@@ -106,7 +106,7 @@ class CheckpointWalker {
     while (done < end) {
       const size_t next = static_cast<size_t>(g.recorded + 1) * g.stride;
       const size_t stop = SmallerOf(end, next);
-      for (; done < stop; ++done) Step(wr, wi, g.wpr, g.wpi);
+      for (; done < stop; ++done) AdvanceTwiddle(wr, wi, g.wpr, g.wpi);
       if (done == next) {
         wr.Store(g.recRe[g.recorded]);
         wi.Store(g.recIm[g.recorded]);
@@ -123,6 +123,54 @@ class CheckpointWalker {
   int first_ = 0;
   size_t longest_ = 0;
 };
+
+// The checkpoint groups a sweep's cursors start from: chains t = 1, 2 and
+// chain t = 3.
+struct SweepCheckpoints {
+  CheckpointGroup* low;
+  CheckpointGroup* high;
+};
+
+// Where the cursors of a fused sweep over kPasses passes start and how
+// they step, in kVectors vectors of L lanes: cursor lane 2^t - 1 + c walks
+// the chain of pass firstPass + t from its index c, that is from (1, 0)
+// for c = 0, else from checkpoint c of chain t in from.low (t < 3) or
+// from.high (t = 3).  Lanes past the last cursor idle at (1, 0) with
+// a zero step.  startRe and startIm take kVectors * L doubles.
+template <int kPasses, int kVectors, class V>
+[[gnu::always_inline]] inline void StartCursors(
+    const double* wpr, const double* wpi, int firstPass,
+    const SweepCheckpoints& from, double* startRe, double* startIm, V* stepR,
+    V* stepI) {
+  constexpr int kLanes = kVectors * V::kLanes;
+  static_assert((1 << kPasses) - 1 <= kLanes);
+  alignas(64) double stepRe[kLanes];
+  alignas(64) double stepIm[kLanes];
+  for (int lane = 0; lane < kLanes; ++lane) {
+    startRe[lane] = 1.0;
+    startIm[lane] = 0.0;
+    stepRe[lane] = 0.0;
+    stepIm[lane] = 0.0;
+  }
+  for (int t = 0; t < kPasses; ++t) {
+    for (int c = 0; c < (1 << t); ++c) {
+      const int lane = (1 << t) - 1 + c;
+      stepRe[lane] = wpr[firstPass + t];
+      stepIm[lane] = wpi[firstPass + t];
+      if (c > 0) {
+        (t < 3 ? from.low : from.high)
+            ->Checkpoint(t, c, startRe[lane], startIm[lane]);
+      }
+    }
+  }
+  // Loaded here, not by the callers: the middle sweeps then compile to the
+  // code they had with a set-up of their own (GCC allocates the registers
+  // of the whole sweep differently otherwise).
+  for (int v = 0; v < kVectors; ++v) {
+    stepR[v] = V::Load(stepRe + v * V::kLanes);
+    stepI[v] = V::Load(stepIm + v * V::kLanes);
+  }
+}
 
 }  // namespace transform_simd
 }  // namespace

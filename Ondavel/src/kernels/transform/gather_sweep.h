@@ -79,7 +79,7 @@ template <class V>
     for (int q = 0; q < half; ++q) {
       smallRe[half - 1 + q] = V::Set1(wr.v);
       smallIm[half - 1 + q] = V::Set1(wi.v);
-      if (q + 1 < half) Step(wr, wi, pr, pi);
+      if (q + 1 < half) AdvanceTwiddle(wr, wi, pr, pi);
     }
   }
   const double* src = s.job.source;

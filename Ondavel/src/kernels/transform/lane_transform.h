@@ -71,7 +71,7 @@ class LaneTransform {
     GatherSweep(s);
   }
   [[gnu::noinline]] static void LastOutOfLine(LaneState<V>& s,
-                                              const CheckpointGroup* group) {
+                                              CheckpointGroup* group) {
     LastSweep(s, group);
   }
 

@@ -22,33 +22,19 @@ namespace transform_simd {
 // The cursors of the last sweep, one vector: lane 2^t - 1 + c walks pass
 // 2^t R's chain from c R (checkpoints from `group`); the last lane idles.
 template <class V>
-[[gnu::always_inline]] inline void StartLastCursors(
-    const LaneState<V>& s, const CheckpointGroup* group, V& curR, V& curI,
-    V& stepR, V& stepI) {
-  constexpr int kLanes = V::kLanes;
-  alignas(64) double initRe[kLanes];
-  alignas(64) double initIm[kLanes];
-  alignas(64) double stepRe[kLanes];
-  alignas(64) double stepIm[kLanes];
-  for (int lane = 0; lane < kLanes; ++lane) {
-    initRe[lane] = 1.0;
-    initIm[lane] = 0.0;
-    stepRe[lane] = 0.0;
-    stepIm[lane] = 0.0;
-  }
-  const int firstPass = s.bits - LaneState<V>::kLaneBits;
-  for (int t = 0; t < LaneState<V>::kLaneBits; ++t) {
-    for (int c = 0; c < (1 << t); ++c) {
-      const int lane = (1 << t) - 1 + c;
-      stepRe[lane] = s.wpr[firstPass + t];
-      stepIm[lane] = s.wpi[firstPass + t];
-      if (c > 0) group->Checkpoint(t, c, initRe[lane], initIm[lane]);
-    }
-  }
-  curR = V::Load(initRe);
-  curI = V::Load(initIm);
-  stepR = V::Load(stepRe);
-  stepI = V::Load(stepIm);
+[[gnu::always_inline]] inline void StartLastCursors(const LaneState<V>& s,
+                                                    CheckpointGroup* group,
+                                                    V& curR, V& curI, V& stepR,
+                                                    V& stepI) {
+  constexpr int kLaneBits = LaneState<V>::kLaneBits;
+  static_assert(kLaneBits <= 3, "every chain's checkpoints in `group`");
+  alignas(64) double startRe[V::kLanes];
+  alignas(64) double startIm[V::kLanes];
+  StartCursors<kLaneBits, 1>(s.wpr, s.wpi, s.bits - kLaneBits,
+                             SweepCheckpoints{group, nullptr}, startRe, startIm,
+                             &stepR, &stepI);
+  curR = V::Load(startRe);
+  curI = V::Load(startIm);
 }
 
 // Interleaves value a's real and imaginary parts back into the run of
@@ -68,7 +54,7 @@ template <class V>
 
 template <class V>
 [[gnu::always_inline]] inline void LastSweep(LaneState<V>& s,
-                                             const CheckpointGroup* group) {
+                                             CheckpointGroup* group) {
   constexpr int kLanes = V::kLanes;
   V curR;
   V curI;
@@ -85,7 +71,7 @@ template <class V>
     for (int k = 0; k < kLanes; ++k) {
       twR[k] = curR;
       twI[k] = curI;
-      Step(curR, curI, stepR, stepI);
+      AdvanceTwiddle(curR, curI, stepR, stepI);
     }
     simd::TransposeLanes(twR);
     simd::TransposeLanes(twI);

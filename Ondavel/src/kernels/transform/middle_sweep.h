@@ -21,13 +21,6 @@ namespace ondavel {
 namespace {
 namespace transform_simd {
 
-// The checkpoint groups a middle sweep's cursors start from: chains t = 1,
-// 2 and chain t = 3.
-struct SweepCheckpoints {
-  CheckpointGroup* low;
-  CheckpointGroup* high;
-};
-
 template <class V>
 struct MiddleSweepShape {
   static constexpr int kLanes = V::kLanes;
@@ -51,36 +44,6 @@ struct SweepCursors {
   V* stepR;
   V* stepI;
 };
-
-template <int kPasses, class V>
-[[gnu::always_inline]] inline void StartCursors(
-    const double* wpr, const double* wpi, int firstPass,
-    const SweepCheckpoints& from, const SweepCursors<V>& cursors) {
-  constexpr int kLanes = MiddleSweepShape<V>::kCursorLanes;
-  alignas(64) double stepRe[kLanes];
-  alignas(64) double stepIm[kLanes];
-  for (int lane = 0; lane < kLanes; ++lane) {
-    cursors.startRe[lane] = 1.0;
-    cursors.startIm[lane] = 0.0;
-    stepRe[lane] = 0.0;
-    stepIm[lane] = 0.0;
-  }
-  for (int t = 0; t < kPasses; ++t) {
-    for (int c = 0; c < (1 << t); ++c) {
-      const int lane = (1 << t) - 1 + c;
-      stepRe[lane] = wpr[firstPass + t];
-      stepIm[lane] = wpi[firstPass + t];
-      if (c > 0) {
-        (t < 3 ? from.low : from.high)
-            ->Checkpoint(t, c, cursors.startRe[lane], cursors.startIm[lane]);
-      }
-    }
-  }
-  for (int v = 0; v < SweepCursors<V>::kVectors; ++v) {
-    cursors.stepR[v] = V::Load(stepRe + v * V::kLanes);
-    cursors.stepI[v] = V::Load(stepIm + v * V::kLanes);
-  }
-}
 
 // The fused passes of a middle sweep on one block: 2^kPasses values
 // `span` blocks apart, cursor lane l's twiddle at twRe[l], twIm[l].
@@ -130,7 +93,7 @@ template <int kPasses, class V>
         for (int v = 0; v < kVectors; ++v) {
           curR[v].Store(twRe + v * kLanes);
           curI[v].Store(twIm + v * kLanes);
-          Step(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
+          AdvanceTwiddle(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
         }
         SweepBlock<kPasses>(s, s.BlockAt(k, g + j), span, twRe, twIm);
       }
@@ -176,7 +139,7 @@ template <int kPasses, class V>
     for (int v = 0; v < kVectors; ++v) {
       curR[v].Store(re + v * kLanes);
       curI[v].Store(im + v * kLanes);
-      Step(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
+      AdvanceTwiddle(curR[v], curI[v], cursors.stepR[v], cursors.stepI[v]);
     }
     if (step + 1 == kChunkSteps) ++filled;
   };
@@ -212,8 +175,9 @@ template <int kPasses, class V>
   V stepR[kVectors];
   V stepI[kVectors];
   const SweepCursors<V> cursors = {startRe, startIm, stepR, stepI};
-  StartCursors<kPasses>(s.wpr, s.wpi, LaneState<V>::kLaneBits + sweep.shift,
-                        checkpoints, cursors);
+  StartCursors<kPasses, kVectors>(s.wpr, s.wpi,
+                                  LaneState<V>::kLaneBits + sweep.shift,
+                                  checkpoints, startRe, startIm, stepR, stepI);
   if (span < MiddleSweepShape<V>::kChunk) {
     NarrowSpanSweep<kPasses>(s, span, cursors);
   } else {

@@ -1,26 +1,56 @@
-// The arithmetic of the butterfly passes, over any vector type of
-// simd/vec.h: one twiddle step, one butterfly, and a few passes fused over
-// values held in registers.  Every operation and operand order is the
-// reference's, so each lane rounds exactly as the scalar transform does.
+// The arithmetic of the butterfly passes, once for every path: the pass
+// step from its two sines, one twiddle step, one butterfly (on a plain
+// double in the scalar reference, on any vector type of simd/vec.h
+// elsewhere), and a few passes fused over values held in registers.  Each
+// lane rounds exactly as the reference does because it is the reference's
+// code.
 #ifndef ONDAVEL_SRC_KERNELS_TRANSFORM_PASS_ARITHMETIC_H_
 #define ONDAVEL_SRC_KERNELS_TRANSFORM_PASS_ARITHMETIC_H_
 
+#include <type_traits>
+
 namespace ondavel {
+
+// The recurrence step of one butterfly pass: cos(theta) - 1 and sin(theta).
+// Data only, so the plain double instance may be shared by every file.
+template <class V>
+struct PassStep {
+  V wpr;
+  V wpi;
+};
 
 // Internal linkage on purpose: each instruction-set file compiles its own
 // copy with its own flags, and the linker must not merge them.
 namespace {
-namespace transform_simd {
 
-// One twiddle step, lane by lane, with the reference's operations.
+// A constant as a double or in every lane of a vector.
 template <class V>
-inline void Step(V& wr, V& wi, V wpr, V wpi) {
+inline V Broadcast(double c) {
+  if constexpr (std::is_same_v<V, double>) {
+    return c;
+  } else {
+    return V::Set1(c);
+  }
+}
+
+// The step of the pass with angle theta from sin(theta) and sin(theta / 2):
+// cos(theta) - 1 as -2 sin^2(theta / 2), without the cancellation of
+// forming it from the cosine.
+template <class V>
+inline PassStep<V> PassStepFrom(V sineOfTheta, V sineOfHalf) {
+  return {(sineOfHalf * sineOfHalf) * Broadcast<V>(-2.0), sineOfTheta};
+}
+
+// One twiddle step w <- w + w * (wpr + i wpi), each product and sum
+// rounded in the order written.
+template <class V>
+inline void AdvanceTwiddle(V& wr, V& wi, V wpr, V wpi) {
   const V oldWr = wr;
   wr = (wr * wpr + wr) - wi * wpi;
   wi = (wi * wpr + wi) + oldWr * wpi;
 }
 
-// One radix-2 butterfly, operations and operand order as in the reference.
+// One radix-2 butterfly: top + w bottom and top - w bottom.
 template <class V>
 inline void Butterfly(V& topRe, V& topIm, V& botRe, V& botIm, V wr, V wi) {
   const V tr = wr * botRe - wi * botIm;
@@ -30,6 +60,8 @@ inline void Butterfly(V& topRe, V& topIm, V& botRe, V& botIm, V wr, V wi) {
   topRe = topRe + tr;
   topIm = topIm + ti;
 }
+
+namespace transform_simd {
 
 // kPasses fused passes over 2^kPasses values x[c]: pass t pairs c and
 // c + 2^t.  The twiddle of pass t for the pairs with c mod 2^t = j is

@@ -5,17 +5,27 @@
 #define ONDAVEL_SRC_KERNELS_TRANSFORM_PASS_STEPS_H_
 
 #include <cstdint>
+#include <type_traits>
 
 #include "constants.h"
 #include "kernels/fast_sine.h"
 #include "kernels/simd/keep_evaluated.h"
 #include "kernels/simd/vec.h"
+#include "kernels/transform/pass_arithmetic.h"
 
 namespace ondavel {
 
 // Internal linkage on purpose: each instruction-set file compiles its own
 // copy with its own flags, and the linker must not merge them.
 namespace {
+
+// The step of the pass with angle theta (sign included) on one double, as
+// the reference and the scalar evaluations form it.
+inline PassStep<double> PassStepOf(double theta) {
+  const double alpha = FastSine(0.5 * theta);
+  return PassStepFrom(FastSine(theta), alpha);
+}
+
 namespace transform_simd {
 
 using simd::KeepEvaluated;
@@ -78,19 +88,34 @@ template <class VP>
       (VP::Load(packed.angle) * VP::Set1(sign)) * VP::Load(packed.factor);
   const VP sines = FastSineV(theta);
   KeepEvaluated(sines);
+  // Every lane's pair; the theta lanes give wpi, the half lanes wpr.
+  const PassStep<VP> steps = PassStepFrom(sines, sines);
   alignas(64) double sine[kLanes];
   alignas(64) double twiceSquare[kLanes];
-  sines.Store(sine);
-  ((sines * sines) * VP::Set1(-2.0)).Store(twiceSquare);
+  steps.wpi.Store(sine);
+  steps.wpr.Store(twiceSquare);
   for (int b = 0; b < bits; ++b) {
     wpr[b] = twiceSquare[kLanes / 2 + b];
     wpi[b] = sine[b];
   }
 }
 
-// The recurrence steps of the passes b = 0 .. bits - 1, PassTwiddleOf's
-// arithmetic with FastSineV (FastSine's double in every lane, which is
-// std::sin's for every pass argument: fast_sine_test).  All 2 bits sines
+// The half-width vector EvaluatePassSteps packs the steps of up to two
+// passes into on eight lanes; void where there is none.
+template <class VS>
+struct NarrowPackedSteps {
+  using type = void;
+};
+#if defined(ONDAVEL_HAVE_V8)
+template <>
+struct NarrowPackedSteps<simd::V8> {
+  using type = simd::V4;
+};
+#endif
+
+// The recurrence steps of the passes b = 0 .. bits - 1, PassStepFrom on
+// FastSineV (FastSine's double in every lane, which is std::sin's for
+// every pass argument: fast_sine_test).  All 2 bits sines
 // go into as few vectors of VS as possible, evaluated side by side: both
 // sines of every pass in one vector for bits <= L/2 (a half-width one when
 // that suffices: wide lanes cost issue slots even when idle), else vectors
@@ -104,37 +129,35 @@ template <class VS>
     // Two lanes that both run both kernels lose to the branches of scalar
     // calls, which the processor predicts perfectly here.
     for (int b = bits - 1; b >= 0; --b) {
-      const double theta = kPassAngles.angle[b] * sign;
-      const double alpha = FastSine(0.5 * theta);
-      wpr[b] = (alpha * alpha) * -2.0;
-      wpi[b] = FastSine(theta);
+      const PassStep<double> step = PassStepOf(kPassAngles.angle[b] * sign);
+      wpr[b] = step.wpr;
+      wpi[b] = step.wpi;
       KeepEvaluated(simd::V1{wpr[b]});
       KeepEvaluated(simd::V1{wpi[b]});
     }
   } else {
-#if defined(ONDAVEL_HAVE_V4)
-    if constexpr (kLanes >= 8) {
-      if (bits <= 2) {
-        PackedPassSteps<simd::V4>(bits, sign, wpr, wpi);
+    using Narrow = typename NarrowPackedSteps<VS>::type;
+    if constexpr (!std::is_void_v<Narrow>) {
+      if (bits <= Narrow::kLanes / 2) {
+        PackedPassSteps<Narrow>(bits, sign, wpr, wpi);
         return;
       }
     }
-#endif
     if (bits <= kLanes / 2) {
       PackedPassSteps<VS>(bits, sign, wpr, wpi);
       return;
     }
     const VS signs = VS::Set1(sign);
     const VS half = VS::Set1(0.5);
-    const VS minusTwo = VS::Set1(-2.0);
     for (int b = 0; b < bits; b += kLanes) {
       const VS theta = VS::Load(kPassAngles.angle + b) * signs;
       const VS sines = FastSineV(theta);
       const VS alpha = FastSineV(half * theta);
       KeepEvaluated(sines);
       KeepEvaluated(alpha);
-      sines.Store(wpi + b);
-      ((alpha * alpha) * minusTwo).Store(wpr + b);
+      const PassStep<VS> steps = PassStepFrom(sines, alpha);
+      steps.wpi.Store(wpi + b);
+      steps.wpr.Store(wpr + b);
     }
   }
 }

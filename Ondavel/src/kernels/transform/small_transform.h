@@ -41,13 +41,7 @@ template <int kBits>
       if (q >= (1 << b)) continue;
       twr[(1 << b) - 1 + q] = wr[b];
       twi[(1 << b) - 1 + q] = wi[b];
-      if (q + 1 < (1 << b)) {
-        simd::V1 r{wr[b]};
-        simd::V1 i{wi[b]};
-        Step(r, i, simd::V1{wpr[b]}, simd::V1{wpi[b]});
-        wr[b] = r.v;
-        wi[b] = i.v;
-      }
+      if (q + 1 < (1 << b)) AdvanceTwiddle(wr[b], wi[b], wpr[b], wpi[b]);
     }
   }
 }
