@@ -37,7 +37,7 @@ endfunction()
 
 ondavel_backend(scalar Scalar any V1)
 ondavel_backend(sse2 Sse2 x86 V2)
-ondavel_backend(avx2 Avx2 x86 V4 -mavx2 -mfma -ffp-contract=fast)
+ondavel_backend(avx2 Avx2 x86 V4 -mavx2)
 ondavel_backend(avx512 Avx512 x86 V8
                 -mavx512f -mavx512dq -mavx512vl -mavx512bw)
 ondavel_backend(neon Neon aarch64 V2)
