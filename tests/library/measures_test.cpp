@@ -294,8 +294,7 @@ TEST(MeasuresTest, SeparateTheChannelsOfAStereoFrame) {
         Transform(frame, {window_type != 0, 0, 1});
     const Measures m = Actual(spectrum, kN / 2);
     // A cosine-sum window keeps a0 / d of a tone at its own bin.
-    const WindowCoefficients c = CoefficientsOf(window_type);
-    const double gain = kN / 2.0 * c.a0 / c.d;
+    const double gain = kN / 2.0 * WindowMean(window_type);
     for (int i = 0; i < 2; ++i) {
       const Tone& l = left[i];
       const Tone& r = right[i];
