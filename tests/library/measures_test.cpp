@@ -2,7 +2,7 @@
 // for bit (the angles within one ulp of std::atan2, since the library uses
 // its own arctangent, and exact where atan2 has an exact rule), the listed
 // exact cases, how many elements they write, and the separation of two real
-// channels with known tones.  They hold on whichever path the processor
+// channels with known tones.  They hold on whichever back-end the processor
 // takes.
 #include <gtest/gtest.h>
 

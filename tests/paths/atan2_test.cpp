@@ -38,8 +38,6 @@ constexpr size_t kChunk = 4093;
 
 using Limits = std::numeric_limits<double>;
 
-std::string Hex(double v) { return DoubleAndBits(v); }
-
 double Atan2One(double y, double x) {
   return simd::Atan2(simd::V1{y}, simd::V1{x}).v;
 }
@@ -54,11 +52,6 @@ double UlpError(double got, double y, double x) {
       1.0L, std::max(exponent, Limits::min_exponent) - Limits::digits);
   return static_cast<double>(std::fabs(static_cast<long double>(got) - truth) /
                              ulp);
-}
-
-double QuietNan(uint64_t payload, bool negative) {
-  return std::bit_cast<double>(
-      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) | payload);
 }
 
 // Operands where atan2 has an exact rule, or whose result is a constant:
@@ -137,26 +130,27 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
       double expected = 0.0;
       if (std::isnan(x) || std::isnan(y)) {
         EXPECT_TRUE(std::isnan(got[i]))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i]);
 #if defined(__GLIBC__) && defined(__x86_64__)
         // The NaN itself as glibc's SSE code passes it on (x87 and other C
         // libraries choose among NaN operands differently).
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(std::atan2(y, x)))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ")";
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ")";
 #endif
       } else if (ExactRuleAngle(y, x, expected)) {
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(expected))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]) << ", expected " << Hex(expected);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i])
+            << ", expected " << DoubleAndBits(expected);
       } else {
         // A general angle, which only has to be faithful.
         EXPECT_LT(UlpError(got[i], y, x), 1.0)
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i]);
       }
     }
   }
@@ -290,9 +284,11 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryBackend) {
           if (std::bit_cast<uint64_t>(got[i]) !=
                   std::bit_cast<uint64_t>(expected[i]) &&
               mismatches++ < 5) {
-            ADD_FAILURE() << BackendName(backend) << " atan2(" << Hex(y[i])
-                          << ", " << Hex(x[i]) << ") = " << Hex(got[i])
-                          << ", one double gives " << Hex(expected[i]);
+            ADD_FAILURE() << BackendName(backend) << " atan2("
+                          << DoubleAndBits(y[i]) << ", " << DoubleAndBits(x[i])
+                          << ") = " << DoubleAndBits(got[i])
+                          << ", one double gives "
+                          << DoubleAndBits(expected[i]);
           }
         }
       }
@@ -307,8 +303,9 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryBackend) {
     }
     std::printf("%-28s max error %.4f ULP at atan2(%a, %a)\n", range.name,
                 maxError, worstY, worstX);
-    EXPECT_LT(maxError, 1.0) << range.name << ": atan2(" << Hex(worstY) << ", "
-                             << Hex(worstX) << ")";
+    EXPECT_LT(maxError, 1.0)
+        << range.name << ": atan2(" << DoubleAndBits(worstY) << ", "
+        << DoubleAndBits(worstX) << ")";
     EXPECT_EQ(mismatches, 0u) << range.name;
   }
 }

@@ -116,6 +116,13 @@ inline bool RequestBackend(const char* name) {
 #endif
 }
 
+// A quiet NaN of either sign with `payload` in its low mantissa bits.
+inline double QuietNan(uint64_t payload, bool negative) {
+  return std::bit_cast<double>(
+      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) |
+      (payload & 0x0007FFFFFFFFFFFFu));
+}
+
 inline std::string DoubleAndBits(double v) {
   char text[96];
   std::snprintf(text, sizeof text, "%.17g = %a (0x%016llx)", v, v,

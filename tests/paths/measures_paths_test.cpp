@@ -60,11 +60,6 @@ void ChannelPhasesReference(const double* spectrum, double* left, double* right,
 
 enum class Spectrum { kWorkload, kSpecial };
 
-double QuietNan(uint64_t payload, bool negative) {
-  return std::bit_cast<double>(
-      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) | payload);
-}
-
 // kWorkload: values of a transform's output, 1e-3 .. 1e6 in magnitude.
 // kSpecial: mostly zeros of both signs (so a sum is often one operand
 // exactly, e.g. the guard value), the guard and its neighbours, subnormals,
