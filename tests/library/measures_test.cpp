@@ -2,7 +2,7 @@
 // for bit (the angles within one ulp of std::atan2, since the library uses
 // its own arctangent, and exact where atan2 has an exact rule), the listed
 // exact cases, how many elements they write, and the separation of two real
-// channels with known tones.  They hold on whichever path the processor
+// channels with known tones.  They hold on whichever back-end the processor
 // takes.
 #include <gtest/gtest.h>
 
@@ -294,8 +294,7 @@ TEST(MeasuresTest, SeparateTheChannelsOfAStereoFrame) {
         Transform(frame, {window_type != 0, 0, 1});
     const Measures m = Actual(spectrum, kN / 2);
     // A cosine-sum window keeps a0 / d of a tone at its own bin.
-    const WindowCoefficients c = CoefficientsOf(window_type);
-    const double gain = kN / 2.0 * c.a0 / c.d;
+    const double gain = kN / 2.0 * WindowMean(window_type);
     for (int i = 0; i < 2; ++i) {
       const Tone& l = left[i];
       const Tone& r = right[i];

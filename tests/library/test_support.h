@@ -1,5 +1,6 @@
 // Shared helpers for the library tests: constants as the library defines
-// them, window values, a long double DFT, buffers filled with a sentinel.
+// them, a long double DFT, buffers filled with a sentinel; the window values
+// come from window_oracle.h, the random values from the shared generator.
 #ifndef TESTS_LIBRARY_TEST_SUPPORT_H_
 #define TESTS_LIBRARY_TEST_SUPPORT_H_
 
@@ -9,10 +10,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <random>
 #include <vector>
 
-#include "Ondavel/src/cosine.h"
+#include "tests/library/window_oracle.h"
+#include "tests/support/seeded_random.h"
 
 namespace ondavel_test {
 
@@ -30,51 +31,6 @@ inline bool IsSentinel(double v) {
   return std::bit_cast<uint64_t>(v) == kSentinelBits;
 }
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
-
-// Cosine-sum window coefficients: W = (a0 - a1 c1 + a2 c2 - a3 c3) / d.
-struct WindowCoefficients {
-  double a0, a1, a2, a3, d;
-};
-
-inline WindowCoefficients CoefficientsOf(uint32_t type) {
-  static constexpr WindowCoefficients kTable[] = {
-      {1.0, 0.0, 0.0, 0.0, 1.0},                          // rectangular
-      {1.0, 1.0, 0.0, 0.0, 2.0},                          // 1 Hann
-      {0.54, 0.46, 0.0, 0.0, 1.0},                        // 2 Hamming
-      {0.375, 0.5, 0.125, 0.0, 1.0},                      // 3
-      {0.42, 0.5, 0.08, 0.0, 1.0},                        // 4 Blackman
-      {0.40897, 0.5, 0.09103, 0.0, 1.0},                  // 5
-      {7938.0, 9240.0, 1430.0, 0.0, 18608.0},             // 6
-      {0.4243801, 0.4973406, 0.0782793, 0.0, 1.0},        // 7
-      {10.0, 15.0, 6.0, 1.0, 32.0},                       // 8
-      {0.338946, 0.481973, 0.161054, 0.018027, 1.0},      // 9
-      {0.355768, 0.487396, 0.144232, 0.012604, 1.0},      // 10
-      {0.35875, 0.48829, 0.14128, 0.01168, 1.0},          // 11
-      {0.3635819, 0.4891775, 0.1365995, 0.0106411, 1.0},  // 12
-      {0.762, 1.0, 0.238, 0.0, 0.762},                    // 13
-  };
-  return type <= 13 ? kTable[type] : kTable[0];
-}
-
-// Window value of input element n, rounded step by step in the defined order,
-// from correctly rounded cosines.
-inline double WindowValue(uint32_t type, int n, int length) {
-  const WindowCoefficients c = CoefficientsOf(type);
-  const double x = (static_cast<double>(n) * kTwoPi) / length;
-  const double c1 = ondavel::Cosine(x);
-  const double c2 = ondavel::Cosine(x + x);
-  const double c3 = ondavel::Cosine(x * 3.0);
-  return (((c.a0 - c.a1 * c1) + c.a2 * c2) - c.a3 * c3) / c.d;
-}
-
-// The same window from the mathematical definition, in long double.
-inline long double WindowValueLong(uint32_t type, int n, int length) {
-  const WindowCoefficients c = CoefficientsOf(type);
-  const long double x = kTwoPiLong * n / length;
-  return (c.a0 - c.a1 * std::cos(x) + c.a2 * std::cos(2 * x) -
-          c.a3 * std::cos(3 * x)) /
-         c.d;
-}
 
 struct ComplexLong {
   long double re = 0;
@@ -124,15 +80,6 @@ inline long double MaxError(const std::vector<double>& actual,
                                actual[2 * k + 1] - expected[k].im));
   }
   return m;
-}
-
-inline std::vector<double> RandomValues(size_t count, uint64_t seed,
-                                        double low = -1.0, double high = 1.0) {
-  std::mt19937_64 rng(seed);
-  std::uniform_real_distribution<double> uniform(low, high);
-  std::vector<double> v(count);
-  for (double& x : v) x = uniform(rng);
-  return v;
 }
 
 inline int Log2(int length) {

@@ -3,6 +3,9 @@
 // defined rounding of every butterfly and twiddle step.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "tests/library/test_support.h"
 
 namespace ondavel_test {
@@ -210,7 +213,8 @@ int BitReverse(int i, int bits) {
 // them for a forward transform, and passes whose twiddles come from two sines
 // and a recurrence, each product and sum rounded in the written order.
 std::vector<double> DefinedTransform(const std::vector<double>& source,
-                                     uint32_t window_type, Flags flags) {
+                                     const std::vector<double>& window,
+                                     Flags flags) {
   const int n_points = static_cast<int>(source.size() / 2);
   const int bits = Log2(n_points);
   const bool forward = flags.forward != 0;
@@ -218,7 +222,7 @@ std::vector<double> DefinedTransform(const std::vector<double>& source,
   std::vector<double> z(source.size());
   for (int i = 0; i < n_points; ++i) {
     const int r = BitReverse(i, bits);
-    const double w = taper ? WindowValue(window_type, r, n_points) : 1.0;
+    const double w = taper ? window[r] : 1.0;
     z[2 * i] = w * source[2 * r];
     z[2 * i + 1] = w * source[2 * r + 1];
   }
@@ -257,15 +261,26 @@ std::vector<double> DefinedTransform(const std::vector<double>& source,
 }
 
 TEST(TransformTest, RoundsEveryStepAsDefinedBitForBit) {
+  // Without the window oracle the tapered transforms go unjudged here; the
+  // golden hash pins their bits on every platform all the same.
+  const std::string unavailable = WindowOracleUnavailableReason();
+  if (!unavailable.empty()) {
+    std::printf("tapered transforms not judged: %s\n", unavailable.c_str());
+  }
   for (int m = 0; m <= 18; ++m) {
     const int n_points = 1 << m;
     const uint32_t window_type = m % 15;
     const ScopedEngine engine(n_points, window_type);
     const std::vector<double> x =
         RandomValues(2 * n_points, 600 + m, -1000.0, 1000.0);
+    std::vector<double> window;  // by input position
+#if defined(ONDAVEL_HAVE_MPFR)
+    DefinedWindow defined(window_type, n_points);
+    for (int n = 0; n < n_points; ++n) window.push_back(defined(n));
+#endif
     for (const Flags& flags : AllFlagCombinations()) {
-      const std::vector<double> expected =
-          DefinedTransform(x, window_type, flags);
+      if (flags.forward && flags.apply_window && window.empty()) continue;
+      const std::vector<double> expected = DefinedTransform(x, window, flags);
       const std::vector<double> result = Transform(x, flags);
       int mismatches = 0, first = -1;
       for (int i = 0; i < 2 * n_points; ++i) {

@@ -1,6 +1,6 @@
 // The vector arctangent: special operands give exactly the angles atan2's
 // rules fix, the error stays below 1 ULP of the true angle (judged by long
-// double atan2l), and every path returns the same bits as the one-double
+// double atan2l), and every back-end returns the same bits as the one-double
 // version.
 //
 // Built twice: as atan2_test (a few million operand pairs, run by ctest)
@@ -16,15 +16,12 @@
 #include <functional>
 #include <limits>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "dispatch.h"
-#include "kernels/atan2_paths.h"
-#include "kernels/kernels.h"
+#include "backend_harness.h"
 #include "backend_test_hooks.h"
-#include "runnable_backends.h"
+#include "kernels/atan2_paths.h"
 
 namespace ondavel {
 namespace {
@@ -36,19 +33,10 @@ constexpr size_t kPairsPerRange = 30'000;
 #else
 constexpr size_t kPairsPerRange = 300'000;
 #endif
-// Odd, so every path also runs its one-double tail.
+// Odd, so every back-end also runs its one-double tail.
 constexpr size_t kChunk = 4093;
 
 using Limits = std::numeric_limits<double>;
-
-const std::vector<Backend>& SupportedPaths() { return RunnableBackends(); }
-
-std::string Hex(double v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%a (0x%016llx)", v,
-                static_cast<unsigned long long>(std::bit_cast<uint64_t>(v)));
-  return text;
-}
 
 double Atan2One(double y, double x) {
   return simd::Atan2(simd::V1{y}, simd::V1{x}).v;
@@ -64,11 +52,6 @@ double UlpError(double got, double y, double x) {
       1.0L, std::max(exponent, Limits::min_exponent) - Limits::digits);
   return static_cast<double>(std::fabs(static_cast<long double>(got) - truth) /
                              ulp);
-}
-
-double QuietNan(uint64_t payload, bool negative) {
-  return std::bit_cast<double>(
-      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) | payload);
 }
 
 // Operands where atan2 has an exact rule, or whose result is a constant:
@@ -137,7 +120,7 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
       xs.push_back(x);
     }
   }
-  for (Backend backend : SupportedPaths()) {
+  for (Backend backend : RunnableBackends()) {
     std::vector<double> got(ys.size());
     TestHooksFor(backend)->atan2Array(ys.data(), xs.data(), got.data(),
                                       got.size());
@@ -147,26 +130,27 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
       double expected = 0.0;
       if (std::isnan(x) || std::isnan(y)) {
         EXPECT_TRUE(std::isnan(got[i]))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i]);
 #if defined(__GLIBC__) && defined(__x86_64__)
         // The NaN itself as glibc's SSE code passes it on (x87 and other C
         // libraries choose among NaN operands differently).
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(std::atan2(y, x)))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ")";
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ")";
 #endif
       } else if (ExactRuleAngle(y, x, expected)) {
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]),
                   std::bit_cast<uint64_t>(expected))
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]) << ", expected " << Hex(expected);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i])
+            << ", expected " << DoubleAndBits(expected);
       } else {
         // A general angle, which only has to be faithful.
         EXPECT_LT(UlpError(got[i], y, x), 1.0)
-            << BackendName(backend) << " atan2(" << Hex(y) << ", " << Hex(x)
-            << ") = " << Hex(got[i]);
+            << BackendName(backend) << " atan2(" << DoubleAndBits(y) << ", "
+            << DoubleAndBits(x) << ") = " << DoubleAndBits(got[i]);
       }
     }
   }
@@ -175,17 +159,17 @@ TEST(Atan2, SpecialOperandsFollowTheRulesOfAtan2) {
 // One operand range: fills y and x with a chunk of operand pairs.
 struct Range {
   const char* name;
-  std::function<void(std::mt19937_64&, double&, double&)> draw;
+  std::function<void(SeededRandom&, double&, double&)> draw;
 };
 
-double Signed(std::mt19937_64& rng, double v) { return (rng() & 1) ? -v : v; }
+double Signed(SeededRandom& rng, double v) { return rng.Coin() ? -v : v; }
 
-double Uniform(std::mt19937_64& rng, double low, double high) {
-  return std::uniform_real_distribution<double>(low, high)(rng);
+double Uniform(SeededRandom& rng, double low, double high) {
+  return rng.Uniform(low, high);
 }
 
 // Any finite double, subnormals included, every exponent equally likely.
-double AnyFinite(std::mt19937_64& rng) {
+double AnyFinite(SeededRandom& rng) {
   const uint64_t exponent = rng() % 0x7FF;
   const uint64_t bits = (exponent << 52) | (rng() & 0x000FFFFFFFFFFFFFu);
   return Signed(rng, std::bit_cast<double>(bits));
@@ -195,12 +179,12 @@ std::vector<Range> Ranges() {
   return {
       // Real and imaginary sums of a windowed transform's bins.
       {"workload sums",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          y = Uniform(rng, -1.0, 1.0) * std::pow(10.0, Uniform(rng, -3.0, 6.0));
          x = Uniform(rng, -1.0, 1.0) * std::pow(10.0, Uniform(rng, -3.0, 6.0));
        }},
       {"uniform angle",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          const double angle = Uniform(rng, -std::numbers::pi, std::numbers::pi);
          const double scale =
              std::ldexp(1.0, static_cast<int>(rng() % 61) - 30);
@@ -209,7 +193,7 @@ std::vector<Range> Ranges() {
        }},
       // Just below 2^j, where an ULP is smallest relative to the angle.
       {"angle just below 2^j",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          const double top = std::ldexp(1.0, static_cast<int>(rng() % 5) - 3);
          const double angle =
              top * (1.0 - std::ldexp(Uniform(rng, 0.0, 1.0),
@@ -220,7 +204,7 @@ std::vector<Range> Ranges() {
          x = std::cos(angle) * scale;
        }},
       {"ratio near tan(pi/8)",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          x = Signed(rng, Uniform(rng, 0.5, 2.0));
          const double delta = Signed(
              rng,
@@ -229,7 +213,7 @@ std::vector<Range> Ranges() {
          if (rng() & 1) std::swap(x, y);
        }},
       {"near diagonals",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          x = Signed(rng, Uniform(rng, 0.5, 2.0));
          const double delta = Signed(
              rng,
@@ -237,26 +221,26 @@ std::vector<Range> Ranges() {
          y = Signed(rng, std::fabs(x) * (1.0 + delta));
        }},
       {"near axes",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          x = Signed(rng, Uniform(rng, 0.5, 2.0));
          y = Signed(rng, std::ldexp(Uniform(rng, 0.5, 1.0),
                                     -static_cast<int>(rng() % 1100)));
          if (rng() & 1) std::swap(x, y);
        }},
       {"mixed exponents",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          y = AnyFinite(rng);
          x = AnyFinite(rng);
        }},
       {"tiny and subnormal angles",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          y = Signed(rng, Limits::denorm_min() *
                              static_cast<double>(1 + rng() % 0xFFFFFFFFFFFFu));
          x = Signed(rng, std::ldexp(Uniform(rng, 0.5, 1.0),
                                     static_cast<int>(rng() % 60) - 30));
        }},
       {"both subnormal",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          y = Signed(rng, Limits::denorm_min() *
                              static_cast<double>(rng() % 0x10000000000000u));
          x = Signed(rng, Limits::denorm_min() *
@@ -265,7 +249,7 @@ std::vector<Range> Ranges() {
       // Where vectors leave the unscaled fast path: |x|, |y| near 2^500,
       // the larger near 2^-500, ratios near 2^-300.
       {"fast-path edges",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          const int exponents[] = {500, -500, -800};
          const int e = exponents[rng() % 3];
          x = Signed(rng,
@@ -275,35 +259,36 @@ std::vector<Range> Ranges() {
          if (rng() & 1) std::swap(x, y);
        }},
       {"both huge",
-       [](std::mt19937_64& rng, double& y, double& x) {
+       [](SeededRandom& rng, double& y, double& x) {
          y = Signed(rng, Limits::max() * Uniform(rng, 0.0, 1.0));
          x = Signed(rng, Limits::max() * Uniform(rng, 0.0, 1.0));
        }},
   };
 }
 
-TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
-  const std::vector<Backend> paths = SupportedPaths();
+TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryBackend) {
   std::vector<double> y(kChunk), x(kChunk), expected(kChunk), got(kChunk);
   uint64_t seed = 1;
   for (const Range& range : Ranges()) {
-    std::mt19937_64 rng(seed++);
+    SeededRandom rng(seed++);
     double maxError = 0.0;
     double worstY = 0.0, worstX = 0.0;
     size_t mismatches = 0;
     for (size_t done = 0; done < kPairsPerRange; done += kChunk) {
       for (size_t i = 0; i < kChunk; ++i) range.draw(rng, y[i], x[i]);
       for (size_t i = 0; i < kChunk; ++i) expected[i] = Atan2One(y[i], x[i]);
-      for (Backend backend : paths) {
+      for (Backend backend : RunnableBackends()) {
         TestHooksFor(backend)->atan2Array(y.data(), x.data(), got.data(),
                                           kChunk);
         for (size_t i = 0; i < kChunk; ++i) {
           if (std::bit_cast<uint64_t>(got[i]) !=
                   std::bit_cast<uint64_t>(expected[i]) &&
               mismatches++ < 5) {
-            ADD_FAILURE() << BackendName(backend) << " atan2(" << Hex(y[i])
-                          << ", " << Hex(x[i]) << ") = " << Hex(got[i])
-                          << ", one double gives " << Hex(expected[i]);
+            ADD_FAILURE() << BackendName(backend) << " atan2("
+                          << DoubleAndBits(y[i]) << ", " << DoubleAndBits(x[i])
+                          << ") = " << DoubleAndBits(got[i])
+                          << ", one double gives "
+                          << DoubleAndBits(expected[i]);
           }
         }
       }
@@ -318,8 +303,9 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryPath) {
     }
     std::printf("%-28s max error %.4f ULP at atan2(%a, %a)\n", range.name,
                 maxError, worstY, worstX);
-    EXPECT_LT(maxError, 1.0) << range.name << ": atan2(" << Hex(worstY) << ", "
-                             << Hex(worstX) << ")";
+    EXPECT_LT(maxError, 1.0)
+        << range.name << ": atan2(" << DoubleAndBits(worstY) << ", "
+        << DoubleAndBits(worstX) << ")";
     EXPECT_EQ(mismatches, 0u) << range.name;
   }
 }

@@ -13,10 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <random>
 
 #include "constants.h"
 #include "rounding_judge.h"
+#include "tests/support/seeded_random.h"
 
 #if !defined(ONDAVEL_COSINE_SWEEP)
 #include <gtest/gtest.h>
@@ -25,6 +25,7 @@
 namespace ondavel {
 namespace {
 
+using ondavel_test::SeededRandom;
 using testing::Function;
 using testing::JudgeTally;
 
@@ -97,9 +98,10 @@ TEST(CosineTest, ArgumentsAcrossTheReducibleRangeAreCorrectlyRounded) {
   const auto visit = [&](double x) {
     judge.Judge(Function::kCosine, x, Cosine(x), tally);
   };
-  std::mt19937_64 rng(20261207);
-  std::uniform_real_distribution<double> uniform(0.0, kCosineReducibleLimit);
-  for (int i = 0; i < 1'000'000; ++i) visit(uniform(rng));
+  SeededRandom rng(20261207);
+  for (int i = 0; i < 1'000'000; ++i) {
+    visit(rng.Uniform(0.0, kCosineReducibleLimit));
+  }
   for (int e = -1074; e < 5; ++e) visit(std::ldexp(1.0, e));
   for (int m = 1; m * 0.7853981633974483 <= kCosineReducibleLimit; ++m) {
     double below = m * 0.7853981633974483;
@@ -124,10 +126,9 @@ TEST(CosineTest, IsEvenAndExactAtZero) {
   EXPECT_EQ(Bits(Cosine(0.0)), Bits(1.0));
   EXPECT_EQ(Bits(Cosine(-0.0)), Bits(1.0));
   EXPECT_EQ(Bits(Cosine(std::numeric_limits<double>::denorm_min())), Bits(1.0));
-  std::mt19937_64 rng(7);
-  std::uniform_real_distribution<double> uniform(0.0, kCosineReducibleLimit);
+  SeededRandom rng(7);
   for (int i = 0; i < 10000; ++i) {
-    const double x = uniform(rng);
+    const double x = rng.Uniform(0.0, kCosineReducibleLimit);
     EXPECT_EQ(Bits(Cosine(-x)), Bits(Cosine(x))) << x;
   }
 }
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
       argc > 1 ? std::strtoll(argv[1], nullptr, 10) : int64_t{1} << 22;
   testing::RoundingJudge judge;
   JudgeTally total;
-  std::mt19937_64 rng(29);
+  SeededRandom rng(29);
   for (int m = 21; m <= 29; ++m) {
     const int64_t n = int64_t{1} << m;
     JudgeTally tally;
@@ -176,9 +177,9 @@ int main(int argc, char** argv) {
         JudgeWindowArguments(judge, r, static_cast<double>(n), tally);
       }
     }
-    std::uniform_int_distribution<int64_t> position(0, n - 1);
     for (int64_t i = 0; i < positions; ++i) {
-      JudgeWindowArguments(judge, position(rng), static_cast<double>(n), tally);
+      const auto r = static_cast<int64_t>(rng.Below(static_cast<uint64_t>(n)));
+      JudgeWindowArguments(judge, r, static_cast<double>(n), tally);
     }
     char what[32];
     std::snprintf(what, sizeof what, "N = 2^%d", m);

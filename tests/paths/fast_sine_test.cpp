@@ -1,7 +1,7 @@
 // FastSine against glibc: the same double on every argument a butterfly pass
 // can ask for, and within a hair of half an ulp of sinl everywhere else on
-// [-pi, pi]; NaN outside that range.  FastSineV on every path: FastSine's
-// double in every lane.
+// [-pi, pi]; NaN outside that range.  FastSineV on every back-end:
+// FastSine's double in every lane.
 #include "kernels/fast_sine.h"
 
 #include <gtest/gtest.h>
@@ -13,17 +13,14 @@
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "constants.h"
-#include "dispatch.h"
-#include "kernels/fast_sine_paths.h"
-#include "kernels/kernels.h"
+#include "backend_harness.h"
 #include "backend_test_hooks.h"
+#include "constants.h"
+#include "kernels/fast_sine_paths.h"
 #include "kernels/transform_scalar.h"
-#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -185,12 +182,10 @@ TEST(FastSineTest, OutOfRangeArgumentsGiveNan) {
   EXPECT_TRUE(std::isnan(FastSine(std::numeric_limits<double>::quiet_NaN())));
 }
 
-const std::vector<Backend>& AllPaths() { return RunnableBackends(); }
-
-// Runs `args` through every path's FastSineV and expects FastSine's bits.
+// Runs `args` through every back-end's FastSineV and expects FastSine's bits.
 void ExpectLanesMatchFastSine(const std::vector<double>& args,
                               const std::string& what) {
-  for (Backend backend : AllPaths()) {
+  for (Backend backend : RunnableBackends()) {
     std::vector<double> lanes(args.size(), -12345.678);
     TestHooksFor(backend)->fastSineArray(args.data(), lanes.data(),
                                          args.size());
@@ -201,7 +196,7 @@ void ExpectLanesMatchFastSine(const std::vector<double>& args,
       if (mismatches++ == 0) first = i;
     }
     EXPECT_EQ(mismatches, 0)
-        << what << " on path " << BackendName(backend) << ", first at x "
+        << what << " on back-end " << BackendName(backend) << ", first at x "
         << args[first] << ": " << lanes[first] << " against "
         << FastSine(args[first]);
   }
@@ -221,20 +216,20 @@ TEST(FastSineVTest, PassArgumentsMatchFastSineAndLibrarySine) {
     }
   }
   ExpectLanesMatchFastSine(args, "pass arguments");
-  std::mt19937_64 rng(17);
+  SeededRandom rng(17);
   for (int round = 0; round < 20; ++round) {
     std::shuffle(args.begin(), args.end(), rng);
     ExpectLanesMatchFastSine(args, "shuffled pass arguments");
   }
   // And so equal to the C library's sine on every lane.
   for (Backend backend :
-       kLibrarySineJudges ? AllPaths() : std::vector<Backend>{}) {
+       kLibrarySineJudges ? RunnableBackends() : std::vector<Backend>{}) {
     std::vector<double> lanes(args.size());
     TestHooksFor(backend)->fastSineArray(args.data(), lanes.data(),
                                          args.size());
     for (size_t i = 0; i < args.size(); ++i) {
       EXPECT_EQ(Bits(lanes[i]), Bits(std::sin(args[i])))
-          << "path " << BackendName(backend) << " x " << args[i];
+          << "back-end " << BackendName(backend) << " x " << args[i];
     }
   }
 }

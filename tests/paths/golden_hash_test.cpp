@@ -1,32 +1,44 @@
 // Pins the bits of every export's output: one hash over a fixed workload
 // (all ten exports, lengths 1 .. 4096 and 65536, every window type, every
 // flag combination, random and special inputs) must equal the committed
-// value on every instruction-set path of the host and on every platform.
+// value on every instruction-set back-end of the host and on every
+// platform.  Each value also goes into a sub-hash of the export and the
+// length that gave it, pinned in golden_sub_hashes.inc, so a failure names
+// the first (export, length) that changed.
 //
 // The inputs come from an integer generator and bit patterns only, so they
 // are the same everywhere.  Every NaN is hashed as one pattern: only the
 // positions of NaNs are pinned, not their sign or payload.
 //
-// To change the pinned value deliberately, run the test, check that every
-// path prints the same new hash, and copy it into kGoldenHash.
+// To change the pinned values deliberately, run the test, check that every
+// back-end prints the same new hash, and copy it into kGoldenHash and the
+// printed table into golden_sub_hashes.inc.
 #include <Ondavel.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "dispatch.h"
-#include "kernels/kernels.h"
-#include "runnable_backends.h"
+#include "backend_harness.h"
 
 namespace ondavel {
 namespace {
 
 constexpr uint64_t kGoldenHash = 0x60c55f211fe9c604u;
+
+// The export (its name without the Ondavel_ prefix) and the engine's
+// recorded length (-1: the export takes none) of one sub-hash.
+struct SubHash {
+  const char* output;
+  int32_t length;
+  uint64_t hash;
+};
+constexpr SubHash kGoldenSubHashes[] = {
+#include "golden_sub_hashes.inc"
+};
 
 // 64-bit FNV-1a over values' bit patterns, least significant byte first.
 class Fnv1a {
@@ -37,53 +49,66 @@ class Fnv1a {
     }
   }
   void Add(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    if ((bits & 0x7FF0000000000000u) == 0x7FF0000000000000u &&
-        (bits & 0x000FFFFFFFFFFFFFu) != 0) {
-      bits = 0x7FF8000000000000u;  // any NaN
-    }
+    uint64_t bits = std::bit_cast<uint64_t>(v);
+    if (v != v) bits = 0x7FF8000000000000u;  // any NaN
     AddBytes(bits, 8);
   }
   void Add(int32_t v) { AddBytes(static_cast<uint32_t>(v), 4); }
-  void Add(const std::vector<double>& values) {
-    for (const double v : values) Add(v);
-  }
   uint64_t value() const { return hash_; }
 
  private:
   uint64_t hash_ = 0xCBF29CE484222325u;
 };
 
-double FromBits(uint64_t bits) {
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
-// SplitMix64.
-class Generator {
+// The four group hashes whose hash is the pinned one, and the sub-hashes in
+// the order the workload first reaches them.
+class Ledger {
  public:
-  explicit Generator(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15u);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return z ^ (z >> 31);
+  enum Group { kProcess, kMeasures, kPhaseNorm, kBinMapping, kGroups };
+
+  template <class Value>
+  void Add(Group group, const char* output, int32_t length, Value v) {
+    groups_[group].Add(v);
+    Sub(output, length).Add(v);
   }
-  // A double of random sign and mantissa with a binary exponent in
-  // [-spread, spread).
-  double Value(int spread) {
-    const uint64_t r = Next();
-    const uint64_t exponent =
-        1023 - spread +
-        static_cast<uint64_t>((r >> 52) % (2 * static_cast<uint64_t>(spread)));
-    return FromBits((r & 0x800FFFFFFFFFFFFFu) | (exponent << 52));
+  void Add(Group group, const char* output, int32_t length,
+           const std::vector<double>& values) {
+    for (const double v : values) Add(group, output, length, v);
+  }
+  uint64_t Overall() const {
+    Fnv1a all;
+    for (const Fnv1a& h : groups_) all.AddBytes(h.value(), 8);
+    return all.value();
+  }
+  uint64_t GroupHash(Group group) const { return groups_[group].value(); }
+  std::vector<SubHash> SubHashes() const {
+    std::vector<SubHash> all;
+    for (const Entry& e : subs_)
+      all.push_back({e.output, e.length, e.hash.value()});
+    return all;
   }
 
  private:
-  uint64_t state_;
+  struct Entry {
+    const char* output;
+    int32_t length;
+    Fnv1a hash;
+  };
+  Fnv1a& Sub(const char* output, int32_t length) {
+    // The workload stays with one (export, length) for long stretches.
+    for (auto e = subs_.rbegin(); e != subs_.rend(); ++e) {
+      if (e->length == length && std::string(e->output) == output) {
+        return e->hash;
+      }
+    }
+    subs_.push_back({output, length, Fnv1a()});
+    return subs_.back().hash;
+  }
+  Fnv1a groups_[kGroups];
+  std::vector<Entry> subs_;
 };
+
+double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
 
 const std::vector<double>& SpecialValues() {
   static const std::vector<double> values = {
@@ -108,16 +133,16 @@ const std::vector<double>& SpecialValues() {
 }
 
 std::vector<double> RandomBuffer(size_t count, int spread, uint64_t seed) {
-  Generator g(seed);
+  SeededRandom g(seed);
   std::vector<double> v(count);
-  for (double& x : v) x = g.Value(spread);
+  for (double& x : v) x = g.WithExponentSpread(spread);
   return v;
 }
 
 // Random values with the special ones scattered through them.
 std::vector<double> SpecialBuffer(size_t count, uint64_t seed) {
   std::vector<double> v = RandomBuffer(count, 40, seed);
-  Generator g(seed ^ 0x5555u);
+  SeededRandom g(seed ^ 0x5555u);
   const std::vector<double>& specials = SpecialValues();
   for (size_t i = 0; i < specials.size() && i < count; ++i) {
     v[g.Next() % count] = specials[i];
@@ -131,28 +156,28 @@ constexpr uint32_t kWindowTypes[] = {0, 1, 2,  3,  4,  5,  6,  7,
 
 // The four measures of `spectrum` for the recorded length n (which needs
 // max(1, n/2) outputs).
-void HashMeasures(const std::vector<double>& spectrum, int32_t n, Fnv1a& hash) {
+void HashMeasures(const std::vector<double>& spectrum, int32_t n,
+                  Ledger& ledger) {
   const size_t count = static_cast<size_t>(n / 2 > 1 ? n / 2 : 1);
   std::vector<double> a(count), b(count);
+  const auto add = [&](const char* output, const std::vector<double>& v) {
+    ledger.Add(Ledger::kMeasures, output, n, v);
+  };
   Ondavel_ACH_LR(spectrum.data(), a.data());
-  hash.Add(a);
+  add("ACH_LR", a);
   Ondavel_PhaseLR(spectrum.data(), a.data());
-  hash.Add(a);
+  add("PhaseLR", a);
   Ondavel_ArgLR(spectrum.data(), a.data(), b.data());
-  hash.Add(a);
-  hash.Add(b);
+  add("ArgLR", a);
+  add("ArgLR", b);
   Ondavel_MagLR(spectrum.data(), a.data(), b.data());
-  hash.Add(a);
-  hash.Add(b);
+  add("MagLR", a);
+  add("MagLR", b);
 }
-
-struct Hashes {
-  uint64_t process, measures, phaseNorm, binMapping, all;
-};
 
 // The transform, every window and flag combination; the measures of its
 // outputs and of raw random and special spectra.
-void HashTransforms(Fnv1a& process, Fnv1a& measures) {
+void HashTransforms(Ledger& ledger) {
   for (int m = 0; m <= 12; ++m) {
     const int32_t n = int32_t{1} << m;
     const size_t values = 2 * static_cast<size_t>(n);
@@ -168,14 +193,14 @@ void HashTransforms(Fnv1a& process, Fnv1a& measures) {
             for (const unsigned char forward : kFlagValues) {
               Ondavel_Process(in.data(), out.data(), window, normalize,
                               forward);
-              process.Add(out);
+              ledger.Add(Ledger::kProcess, "Process", n, out);
             }
           }
         }
         if (type == 12) {
           Ondavel_Process(in.data(), out.data(), 1, 0, 1);
-          HashMeasures(out, n, measures);
-          HashMeasures(in, n, measures);
+          HashMeasures(out, n, ledger);
+          HashMeasures(in, n, ledger);
         }
       }
       Ondavel_Destruction();
@@ -187,21 +212,21 @@ void HashTransforms(Fnv1a& process, Fnv1a& measures) {
   for (const uint32_t type : {1u, 6u, 12u, 13u}) {
     Ondavel_Construction(65536, type);
     Ondavel_Process(ones.data(), out.data(), 1, 0, 1);
-    process.Add(out);
+    ledger.Add(Ledger::kProcess, "Process", 65536, out);
     Ondavel_Destruction();
   }
   // Recorded lengths that are not powers of two: the measures still work.
   for (const int32_t n : {0, 3, 5, 6, 7, 100}) {
     Ondavel_Construction(n, 12);
     HashMeasures(SpecialBuffer(2 * static_cast<size_t>(n) + 2, 400 + n), n,
-                 measures);
+                 ledger);
     HashMeasures(RandomBuffer(2 * static_cast<size_t>(n) + 2, 8, 500 + n), n,
-                 measures);
+                 ledger);
     Ondavel_Destruction();
   }
 }
 
-void HashPhaseNorm(Fnv1a& hash) {
+void HashPhaseNorm(Ledger& ledger) {
   std::vector<double> angles = SpecialValues();
   for (const double a :
        {3.141592653589793, -3.141592653589793, 3.0 * 3.141592653589793, 7.0,
@@ -209,66 +234,53 @@ void HashPhaseNorm(Fnv1a& hash) {
         1e6, 1e15, -1e15, 1e17, 1e300}) {
     angles.push_back(a);
   }
-  Generator g(600);
-  for (int i = 0; i < 2000; ++i) angles.push_back(g.Value(8));
-  for (const double a : angles) hash.Add(Ondavel_PhaseNorm(a));
+  SeededRandom g(600);
+  for (int i = 0; i < 2000; ++i) angles.push_back(g.WithExponentSpread(8));
+  for (const double a : angles) {
+    ledger.Add(Ledger::kPhaseNorm, "PhaseNorm", -1, Ondavel_PhaseNorm(a));
+  }
 }
 
-void HashBinMapping(Fnv1a& hash) {
+void HashBinMapping(Ledger& ledger) {
   const std::vector<double>& specials = SpecialValues();
   const double rates[] = {44100.0, 48000.0, 96000.0, 8000.0, 1.0, 0.0};
   for (const int32_t n : {0, 1, 4, 1024, 262144}) {
     Ondavel_Construction(n, 0);
-    Generator g(700 + n);
+    SeededRandom g(700 + n);
+    const auto node = [&](double frequency, double rate) {
+      ledger.Add(Ledger::kBinMapping, "FFT_Node", n,
+                 Ondavel_FFT_Node(frequency, rate));
+    };
+    const auto frequency = [&](int32_t bin, double rate) {
+      ledger.Add(Ledger::kBinMapping, "FreqNode", n,
+                 Ondavel_FreqNode(bin, rate));
+    };
     for (const double rate : rates) {
       for (int i = 0; i < 200; ++i) {
-        const double frequency = g.Value(20);
-        hash.Add(Ondavel_FFT_Node(frequency, rate));
-        const int32_t bin = static_cast<int32_t>(g.Next());
-        hash.Add(Ondavel_FreqNode(bin, rate));
-        hash.Add(Ondavel_FreqNode(bin % 4096, rate));
+        node(g.WithExponentSpread(20), rate);
+        const auto bin = static_cast<int32_t>(g.Next());
+        frequency(bin, rate);
+        frequency(bin % 4096, rate);
       }
       for (const double s : specials) {
-        hash.Add(Ondavel_FFT_Node(s, rate));
-        hash.Add(Ondavel_FFT_Node(rate, s));
+        node(s, rate);
+        node(rate, s);
       }
       for (const int32_t bin :
            {0, 1, -1, 10, 512, 2147483647, -2147483647 - 1}) {
-        hash.Add(Ondavel_FreqNode(bin, rate));
+        frequency(bin, rate);
       }
     }
     Ondavel_Destruction();
   }
 }
 
-Hashes HashEverything() {
-  Fnv1a process, measures, phaseNorm, binMapping;
-  HashTransforms(process, measures);
-  HashPhaseNorm(phaseNorm);
-  HashBinMapping(binMapping);
-  Fnv1a all;
-  for (const Fnv1a* h : {&process, &measures, &phaseNorm, &binMapping}) {
-    all.AddBytes(h->value(), 8);
-  }
-  return {process.value(), measures.value(), phaseNorm.value(),
-          binMapping.value(), all.value()};
-}
-
-// Both return true on success.
-bool RequestPath(const char* name) {
-#if defined(_WIN32)
-  return _putenv_s("ONDAVEL_ISA", name) == 0;
-#else
-  return setenv("ONDAVEL_ISA", name, 1) == 0;
-#endif
-}
-
-bool ClearPathRequest() {
-#if defined(_WIN32)
-  return _putenv_s("ONDAVEL_ISA", "") == 0;
-#else
-  return unsetenv("ONDAVEL_ISA") == 0;
-#endif
+Ledger HashEverything() {
+  Ledger ledger;
+  HashTransforms(ledger);
+  HashPhaseNorm(ledger);
+  HashBinMapping(ledger);
+  return ledger;
 }
 
 std::string Hex(uint64_t v) {
@@ -278,28 +290,75 @@ std::string Hex(uint64_t v) {
   return text;
 }
 
-TEST(GoldenHashTest, EveryPathGivesThePinnedBits) {
-  int ran = 0;
-  for (const Backend backend : RunnableBackends()) {
-    const BackendEntry& path = EntryOf(backend);
-    ASSERT_TRUE(RequestPath(path.name));
-    // The path is chosen at set-up: check that the request took effect.
+std::string Describe(const SubHash& s) {
+  return std::string("Ondavel_") + s.output +
+         (s.length < 0 ? std::string(" (no length)")
+                       : " N=" + std::to_string(s.length));
+}
+
+// The first (export, length) whose sub-hash differs from the committed
+// table, or empty when all match.
+std::string FirstChangedOutput(const std::vector<SubHash>& computed) {
+  const size_t pinned = std::size(kGoldenSubHashes);
+  for (size_t i = 0; i < computed.size() && i < pinned; ++i) {
+    const SubHash& c = computed[i];
+    const SubHash& g = kGoldenSubHashes[i];
+    if (std::string(c.output) != g.output || c.length != g.length) {
+      return "the workload reaches " + Describe(c) + " where the table has " +
+             Describe(g);
+    }
+    if (c.hash != g.hash) {
+      return Describe(c) + ": sub-hash " + Hex(c.hash) + ", pinned " +
+             Hex(g.hash);
+    }
+  }
+  if (computed.size() != pinned) {
+    return std::to_string(computed.size()) + " sub-hashes, the table has " +
+           std::to_string(pinned);
+  }
+  return "";
+}
+
+void PrintTable(const std::vector<SubHash>& computed) {
+  std::printf("golden_sub_hashes.inc for these bits:\n");
+  for (const SubHash& s : computed) {
+    std::printf("{\"%s\", %d, %su},\n", s.output, static_cast<int>(s.length),
+                Hex(s.hash).c_str());
+  }
+}
+
+// The pinned hash and the table must both hold: one without the other means
+// the table drifted from the hash, and fails as well.
+TEST(GoldenHashTest, EveryBackendGivesThePinnedBits) {
+  ForEachBackend([](Backend backend, const BackendKernels&) {
+    const char* name = BackendName(backend);
+    ASSERT_TRUE(RequestBackend(name));
+    // The back-end is chosen at set-up: check that the request took effect.
     Ondavel_Construction(4, 0);
     const std::string active = BackendName(ActiveBackend());
     Ondavel_Destruction();
-    ASSERT_EQ(active, path.name);
-    const Hashes h = HashEverything();
+    ASSERT_EQ(active, name);
+    const Ledger ledger = HashEverything();
     std::printf(
-        "path %-6s hash %s (process %s, measures %s, phase norm %s, bin "
+        "back-end %-6s hash %s (process %s, measures %s, phase norm %s, bin "
         "mapping %s)\n",
-        path.name, Hex(h.all).c_str(), Hex(h.process).c_str(),
-        Hex(h.measures).c_str(), Hex(h.phaseNorm).c_str(),
-        Hex(h.binMapping).c_str());
-    EXPECT_EQ(Hex(h.all), Hex(kGoldenHash)) << "on path " << path.name;
-    ++ran;
-  }
-  EXPECT_TRUE(ClearPathRequest());
-  EXPECT_GE(ran, 1);
+        name, Hex(ledger.Overall()).c_str(),
+        Hex(ledger.GroupHash(Ledger::kProcess)).c_str(),
+        Hex(ledger.GroupHash(Ledger::kMeasures)).c_str(),
+        Hex(ledger.GroupHash(Ledger::kPhaseNorm)).c_str(),
+        Hex(ledger.GroupHash(Ledger::kBinMapping)).c_str());
+    const bool hashHolds = ledger.Overall() == kGoldenHash;
+    const std::vector<SubHash> computed = ledger.SubHashes();
+    const std::string changed = FirstChangedOutput(computed);
+    EXPECT_TRUE(hashHolds) << "hash " << Hex(ledger.Overall()) << ", pinned "
+                           << Hex(kGoldenHash) << "; first changed: "
+                           << (changed.empty() ? "none, the table drifted"
+                                               : changed);
+    EXPECT_EQ(changed, "") << (hashHolds ? "the table drifted from the hash"
+                                         : "");
+    if (!hashHolds || !changed.empty()) PrintTable(computed);
+  });
+  EXPECT_TRUE(RequestBackend(nullptr));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// Every instruction-set path of the per-bin measures against its reference,
-// bit for bit: the magnitude ratio and magnitudes against the scalar
-// kernels, the angles against the scalar formula with std::atan2 replaced
-// by the vector arctangent (run on one double).  All lengths 1 .. 2^18 and
+// Every vector back-end of the per-bin measures against its reference, bit
+// for bit: the magnitude ratio and magnitudes against the scalar kernels,
+// the angles against the scalar formula with std::atan2 replaced by the
+// vector arctangent (run on one double).  All lengths 1 .. 2^18 and
 // odd recorded lengths; spectra with NaN, infinities, signed zeros,
 // subnormals and values at the angle guard; sentinels around every output
 // show that exactly the elements 0 .. max(1, N/2) - 1 are written.
@@ -10,19 +10,16 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "backend_harness.h"
 #include "constants.h"
-#include "dispatch.h"
 #include "kernels/atan2_simd.h"
 #include "kernels/kernels.h"
 #include "kernels/measures_scalar.h"
 #include "phase_wrap.h"
-#include "runnable_backends.h"
 
 namespace ondavel {
 namespace {
@@ -63,20 +60,13 @@ void ChannelPhasesReference(const double* spectrum, double* left, double* right,
 
 enum class Spectrum { kWorkload, kSpecial };
 
-double QuietNan(uint64_t payload, bool negative) {
-  return std::bit_cast<double>(
-      (negative ? 0xFFF8000000000000u : 0x7FF8000000000000u) | payload);
-}
-
 // kWorkload: values of a transform's output, 1e-3 .. 1e6 in magnitude.
 // kSpecial: mostly zeros of both signs (so a sum is often one operand
 // exactly, e.g. the guard value), the guard and its neighbours, subnormals,
 // infinities, NaN of both signs and several payloads, values whose squares
 // overflow or underflow, and some noise.
 std::vector<double> MakeSpectrum(int32_t length, Spectrum kind, uint32_t seed) {
-  std::mt19937_64 rng(seed);
-  std::uniform_real_distribution<double> unit(-1.0, 1.0);
-  std::uniform_real_distribution<double> decades(-3.0, 6.0);
+  SeededRandom rng(seed);
   // At least two doubles: element 0 reads Z[0] for every length.
   std::vector<double> v(2 * static_cast<size_t>(std::max(length, 1)));
   const double special[] = {0.0,
@@ -99,9 +89,9 @@ std::vector<double> MakeSpectrum(int32_t length, Spectrum kind, uint32_t seed) {
                             QuietNan(6, false)};
   constexpr size_t kSpecialCount = sizeof special / sizeof special[0];
   for (double& x : v) {
-    x = unit(rng) * std::pow(10.0, decades(rng));
+    x = rng.Uniform(-1, 1) * std::pow(10.0, rng.Uniform(-3, 6));
     if (kind == Spectrum::kSpecial) {
-      const uint64_t pick = rng() % (2 * kSpecialCount);
+      const uint64_t pick = rng.Below(2 * kSpecialCount);
       if (pick < 2 * kSpecialCount - 4) x = special[pick % kSpecialCount];
       if (pick % 3 == 0) x = 0.0;
     }
@@ -117,36 +107,28 @@ class Output {
       : values_(static_cast<size_t>(std::max(length, 1)) + 2 * kGuardElements,
                 kSentinel) {}
   double* Data() { return values_.data() + kGuardElements; }
+  const double* Data() const { return values_.data() + kGuardElements; }
   const std::vector<double>& All() const { return values_; }
 
  private:
   std::vector<double> values_;
 };
 
-std::string Hex(double v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%a (0x%016llx)", v,
-                static_cast<unsigned long long>(std::bit_cast<uint64_t>(v)));
-  return text;
-}
-
 // Same bits everywhere, and exactly the first max(1, N/2) elements written
 // (the reference leaves the sentinels elsewhere).
 void ExpectSameBits(const Output& got, const Output& expected, int32_t length,
                     const std::string& what) {
   const size_t written = UpperBinEnd(length);
-  for (size_t i = 0; i < got.All().size(); ++i) {
-    const double g = got.All()[i];
-    const double e = expected.All()[i];
+  const std::vector<double>& e = expected.All();
+  for (size_t i = 0; i < e.size(); ++i) {
     const bool inside = i >= kGuardElements && i < kGuardElements + written;
-    ASSERT_EQ(std::bit_cast<uint64_t>(e) == std::bit_cast<uint64_t>(kSentinel),
-              !inside)
+    ASSERT_EQ(
+        std::bit_cast<uint64_t>(e[i]) == std::bit_cast<uint64_t>(kSentinel),
+        !inside)
         << what << ": reference wrote element " << i - kGuardElements;
-    ASSERT_EQ(std::bit_cast<uint64_t>(g), std::bit_cast<uint64_t>(e))
-        << what << " N=" << length << " element "
-        << static_cast<long long>(i) - static_cast<long long>(kGuardElements)
-        << ": " << Hex(g) << ", expected " << Hex(e);
   }
+  EXPECT_TRUE(SameBits(what, length, got.Data(), expected.Data(), written));
+  EXPECT_TRUE(SameBits(what + ", guards included", length, got.All(), e));
 }
 
 std::vector<int32_t> Lengths() {
@@ -155,9 +137,9 @@ std::vector<int32_t> Lengths() {
   return lengths;
 }
 
-class MeasuresPaths : public ::testing::TestWithParam<Spectrum> {};
+class MeasuresBackends : public ::testing::TestWithParam<Spectrum> {};
 
-TEST_P(MeasuresPaths, RatioAndMagnitudesEqualScalarKernels) {
+TEST_P(MeasuresBackends, RatioAndMagnitudesEqualScalarKernels) {
   const BackendKernels& scalar = KernelsFor(Backend::kScalar);
   uint32_t seed = 1;
   for (int32_t length : Lengths()) {
@@ -167,21 +149,19 @@ TEST_P(MeasuresPaths, RatioAndMagnitudesEqualScalarKernels) {
     scalar.magnitudeRatio(spectrum.data(), ratio.Data(), length);
     scalar.channelMagnitudes(spectrum.data(), left.Data(), right.Data(),
                              length);
-    for (Backend backend : RunnableVectorBackends()) {
-      const BackendKernels* path = &KernelsFor(backend);
-      const std::string where = std::string(BackendName(backend));
-      Output pathRatio(length), pathLeft(length), pathRight(length);
-      path->magnitudeRatio(spectrum.data(), pathRatio.Data(), length);
-      path->channelMagnitudes(spectrum.data(), pathLeft.Data(),
-                              pathRight.Data(), length);
-      ExpectSameBits(pathRatio, ratio, length, where + " ratio");
-      ExpectSameBits(pathLeft, left, length, where + " left magnitude");
-      ExpectSameBits(pathRight, right, length, where + " right magnitude");
-    }
+    ForEachVectorBackend([&](Backend, const BackendKernels& k) {
+      Output gotRatio(length), gotLeft(length), gotRight(length);
+      k.magnitudeRatio(spectrum.data(), gotRatio.Data(), length);
+      k.channelMagnitudes(spectrum.data(), gotLeft.Data(), gotRight.Data(),
+                          length);
+      ExpectSameBits(gotRatio, ratio, length, "magnitude ratio");
+      ExpectSameBits(gotLeft, left, length, "left magnitude");
+      ExpectSameBits(gotRight, right, length, "right magnitude");
+    });
   }
 }
 
-TEST_P(MeasuresPaths, AnglesEqualScalarFormulaWithVectorAtan2) {
+TEST_P(MeasuresBackends, AnglesEqualScalarFormulaWithVectorAtan2) {
   uint32_t seed = 1000;
   for (int32_t length : Lengths()) {
     const std::vector<double> spectrum =
@@ -189,21 +169,18 @@ TEST_P(MeasuresPaths, AnglesEqualScalarFormulaWithVectorAtan2) {
     Output phase(length), left(length), right(length);
     PhaseDifferenceReference(spectrum.data(), phase.Data(), length);
     ChannelPhasesReference(spectrum.data(), left.Data(), right.Data(), length);
-    for (Backend backend : RunnableVectorBackends()) {
-      const BackendKernels* path = &KernelsFor(backend);
-      const std::string where = std::string(BackendName(backend));
-      Output pathPhase(length), pathLeft(length), pathRight(length);
-      path->phaseDifference(spectrum.data(), pathPhase.Data(), length);
-      path->channelPhases(spectrum.data(), pathLeft.Data(), pathRight.Data(),
-                          length);
-      ExpectSameBits(pathPhase, phase, length, where + " phase difference");
-      ExpectSameBits(pathLeft, left, length, where + " left phase");
-      ExpectSameBits(pathRight, right, length, where + " right phase");
-    }
+    ForEachVectorBackend([&](Backend, const BackendKernels& k) {
+      Output gotPhase(length), gotLeft(length), gotRight(length);
+      k.phaseDifference(spectrum.data(), gotPhase.Data(), length);
+      k.channelPhases(spectrum.data(), gotLeft.Data(), gotRight.Data(), length);
+      ExpectSameBits(gotPhase, phase, length, "phase difference");
+      ExpectSameBits(gotLeft, left, length, "left phase");
+      ExpectSameBits(gotRight, right, length, "right phase");
+    });
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Spectra, MeasuresPaths,
+INSTANTIATE_TEST_SUITE_P(Spectra, MeasuresBackends,
                          ::testing::Values(Spectrum::kWorkload,
                                            Spectrum::kSpecial),
                          [](const auto& info) {
@@ -213,8 +190,8 @@ INSTANTIATE_TEST_SUITE_P(Spectra, MeasuresPaths,
                          });
 
 // The guard compares the real sum strictly, and the wrap turns pi into -pi
-// and -pi into pi: one crafted bin each, on every path.
-TEST(MeasuresPathsBoundaries, GuardIsStrictAndWrapFlipsPi) {
+// and -pi into pi: one crafted bin each, on every back-end.
+TEST(MeasuresBackendsBoundaries, GuardIsStrictAndWrapFlipsPi) {
   struct Bin {
     double a, b, c, d;  // Z[1] = a + bi, Z[N - 1] = c + di
     bool leftGuarded;   // left angle forced to 0
@@ -237,19 +214,17 @@ TEST(MeasuresPathsBoundaries, GuardIsStrictAndWrapFlipsPi) {
       spectrum[3] = bin.b;
       spectrum[2 * (length - 1)] = bin.c;
       spectrum[2 * (length - 1) + 1] = bin.d;
-      for (Backend backend : RunnableVectorBackends()) {
-        const BackendKernels* path = &KernelsFor(backend);
+      ForEachVectorBackend([&](Backend, const BackendKernels& k) {
         Output phase(length), left(length), right(length);
-        path->phaseDifference(spectrum.data(), phase.Data(), length);
-        path->channelPhases(spectrum.data(), left.Data(), right.Data(), length);
-        const std::string where = std::string(BackendName(backend)) +
-                                  " N=" + std::to_string(length) +
-                                  " a=" + Hex(bin.a);
+        k.phaseDifference(spectrum.data(), phase.Data(), length);
+        k.channelPhases(spectrum.data(), left.Data(), right.Data(), length);
+        const std::string where =
+            "N=" + std::to_string(length) + " a=" + DoubleAndBits(bin.a);
         EXPECT_EQ(left.Data()[1] == 0.0, bin.leftGuarded) << where;
         if (!std::isnan(bin.phase)) {
           EXPECT_EQ(phase.Data()[1], bin.phase) << where;
         }
-      }
+      });
     }
   }
 }
