@@ -54,7 +54,7 @@ class Fnv1a {
     AddBytes(bits, 8);
   }
   void Add(int32_t v) { AddBytes(static_cast<uint32_t>(v), 4); }
-  uint64_t value() const { return hash_; }
+  uint64_t Value() const { return hash_; }
 
  private:
   uint64_t hash_ = 0xCBF29CE484222325u;
@@ -77,14 +77,14 @@ class Ledger {
   }
   uint64_t Overall() const {
     Fnv1a all;
-    for (const Fnv1a& h : groups_) all.AddBytes(h.value(), 8);
-    return all.value();
+    for (const Fnv1a& h : groups_) all.AddBytes(h.Value(), 8);
+    return all.Value();
   }
-  uint64_t GroupHash(Group group) const { return groups_[group].value(); }
+  uint64_t GroupHash(Group group) const { return groups_[group].Value(); }
   std::vector<SubHash> SubHashes() const {
     std::vector<SubHash> all;
     for (const Entry& e : subs_)
-      all.push_back({e.output, e.length, e.hash.value()});
+      all.push_back({e.output, e.length, e.hash.Value()});
     return all;
   }
 

@@ -41,9 +41,9 @@ class PlacedBuffer {
   PlacedBuffer& operator=(const PlacedBuffer&) = delete;
   PlacedBuffer(PlacedBuffer&&) = default;
   PlacedBuffer& operator=(PlacedBuffer&&) = default;
-  double* data() { return data_; }
-  const double* data() const { return data_; }
-  size_t size() const { return count_; }
+  double* Data() { return data_; }
+  const double* Data() const { return data_; }
+  size_t Size() const { return count_; }
   void Fill(const std::vector<double>& values) {
     std::memcpy(data_, values.data(), count_ * sizeof(double));
   }
@@ -71,8 +71,8 @@ class PlacedBuffer {
 ::testing::AssertionResult SameBits(const std::string& output, int32_t length,
                                     const PlacedBuffer& placed,
                                     const PlacedBuffer& aligned) {
-  return ondavel::SameBits(output, length, placed.data(), aligned.data(),
-                           placed.size());
+  return ondavel::SameBits(output, length, placed.Data(), aligned.Data(),
+                           placed.Size());
 }
 
 // Offsets in doubles past the boundary: one double off, a source and
@@ -112,7 +112,7 @@ TEST_F(UnalignedBuffers, TransformGivesTheAlignedBits) {
           PlacedBuffer destination(doubles, p.second);
           source.Fill(input);
           kernels.transform(
-              {source.data(), destination.data(), tables->reorder.data(),
+              {source.Data(), destination.Data(), tables->reorder.data(),
                (f.forward && f.window) ? tables->window.data() : nullptr,
                length, f.forward ? -1.0 : 1.0, normalize && !f.forward,
                normalize && f.forward});
@@ -148,10 +148,10 @@ TEST_F(UnalignedBuffers, MeasuresGiveTheAlignedBits) {
         for (size_t o = 0; o < 6; ++o) {
           out.emplace_back(outputs, (p.second + o % 2) % (kLineBytes / 8));
         }
-        k.magnitudeRatio(spectrum.data(), out[0].data(), length);
-        k.phaseDifference(spectrum.data(), out[1].data(), length);
-        k.channelPhases(spectrum.data(), out[2].data(), out[3].data(), length);
-        k.channelMagnitudes(spectrum.data(), out[4].data(), out[5].data(),
+        k.magnitudeRatio(spectrum.Data(), out[0].Data(), length);
+        k.phaseDifference(spectrum.Data(), out[1].Data(), length);
+        k.channelPhases(spectrum.Data(), out[2].Data(), out[3].Data(), length);
+        k.channelMagnitudes(spectrum.Data(), out[4].Data(), out[5].Data(),
                             length);
         for (const PlacedBuffer& b : out) {
           EXPECT_TRUE(b.GuardsUntouched()) << "wrote outside an output";
@@ -186,8 +186,8 @@ TEST_F(UnalignedBuffers, ExportsGiveTheAlignedBits) {
       PlacedBuffer spectrum(doubles, offset);
       PlacedBuffer ratio(doubles / 4, offset);
       source.Fill(input);
-      Ondavel_Process(source.data(), spectrum.data(), 1, 0, 1);
-      Ondavel_ACH_LR(spectrum.data(), ratio.data());
+      Ondavel_Process(source.Data(), spectrum.Data(), 1, 0, 1);
+      Ondavel_ACH_LR(spectrum.Data(), ratio.Data());
       return std::make_pair(std::move(spectrum), std::move(ratio));
     };
     const auto aligned = run(0);
