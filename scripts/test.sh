@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, its package consumers and
-# the Debian packages, then the sanitizer build, natively; then the cross builds: Windows x64 under wine64 and 32-bit x86
-# Linux under qemu-i386 and AArch64 Linux under qemu-aarch64, each library
-# test on every instruction-set path the emulated processor offers, and the
-# 32-bit Windows binaries checked statically (they cannot run here), and the
-# ZIPs of both Windows builds.  Any
-# failure fails the whole command.
+# the Debian packages, then the sanitizer build, natively; then the cross
+# builds: Windows x64 under wine64 and 32-bit x86 Linux under qemu-i386 and
+# AArch64 Linux under qemu-aarch64, each library test on every
+# instruction-set path the emulated processor offers, the 32-bit Windows
+# binaries checked statically (they cannot run here), and the ZIPs of both
+# Windows builds.  Any failure fails the whole command.
 #   CROSS=0 scripts/test.sh    skips the cross builds
 set -euo pipefail
 cd "$(dirname "$0")/.."
