@@ -52,9 +52,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libondavel1)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_MULTIARCH same)
+set(ONDAVEL_LIBRARY_DESCRIPTION
+    "libOndavel: a radix-2 FFT of a stereo pair packed as complex values,
+cosine-sum tapering windows and per-bin comparisons of the two channels
+(magnitudes, their ratio, phases and phase difference), behind a plain C
+interface.  Every instruction-set path gives the same result bits.")
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "stereo radix-2 FFT library with per-bin channel measures
-${CPACK_PACKAGE_DESCRIPTION}
+${ONDAVEL_LIBRARY_DESCRIPTION}
 
 This package holds the shared library.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libondavel-dev)
@@ -64,7 +69,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
     "libondavel1 (= ${ONDAVEL_DEBIAN_VERSION})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
     "stereo radix-2 FFT library with per-bin channel measures - development files
-${CPACK_PACKAGE_DESCRIPTION}
+${ONDAVEL_LIBRARY_DESCRIPTION}
 
 This package holds what building against the library needs: the header
 Ondavel.h, the libOndavel.so link, the CMake package (find_package(Ondavel))
