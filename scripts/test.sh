@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimised build, then the sanitizer build,
-# natively; then the cross builds: Windows x64 under wine64 and 32-bit x86
-# Linux under qemu-i386 and AArch64 Linux under qemu-aarch64, each library
-# test on every instruction-set path the emulated processor offers, and the
-# 32-bit Windows binaries checked statically (they cannot run here).  Any
-# failure fails the whole command.
+# Builds and runs every test: the optimised build, its package consumers and
+# the Debian packages, then the sanitizer build, natively; then the cross
+# builds: Windows x64 under wine64 and 32-bit x86 Linux under qemu-i386 and
+# AArch64 Linux under qemu-aarch64, each library test on every
+# instruction-set path the emulated processor offers, the 32-bit Windows
+# binaries checked statically (they cannot run here), and the ZIPs of both
+# Windows builds.  Any failure fails the whole command.
 #   CROSS=0 scripts/test.sh    skips the cross builds
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --workflow --preset release
 tests/consumer/run.sh build/release
+# The Debian packages, from the library and program alone installed to /usr.
+cmake -S . -B build/deb -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX=/usr -DONDAVEL_BUILD_TESTS=OFF \
+  -DONDAVEL_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build/deb
+tests/consumer/debian_packages.sh build/deb
 cmake --workflow --preset sanitize
 tests/fuzz/run.sh 60
 [ "${CROSS:-1}" = 0 ] && exit 0
@@ -40,6 +47,7 @@ cmake/wine-run.sh "$WINEPREFIX"  # the services, on the persistent server
 trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
 cmake --workflow --preset windows-x64
 library_tests_per_path windows-x64 scalar sse2 avx2
+tests/consumer/windows_zip.sh build/windows-x64
 "$wine_dir/wineserver" -k
 trap - EXIT
 
@@ -50,6 +58,7 @@ cmake --workflow --preset linux-i686
 library_tests_per_path linux-i686 scalar sse2
 
 cmake --workflow --preset windows-x86
+tests/consumer/windows_zip.sh build/windows-x86
 
 # AArch64: the workflow's tests take the NEON path, the best there; the
 # library tests again on the scalar one.
