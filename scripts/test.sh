@@ -3,7 +3,7 @@
 # the Debian packages, then the sanitizer build, natively; then the cross
 # builds: Windows x64 under wine64 and 32-bit x86 Linux under qemu-i386 and
 # AArch64 Linux under qemu-aarch64, each library test on every
-# instruction-set path the emulated processor offers, the 32-bit Windows
+# instruction-set back-end the emulated processor offers, the 32-bit Windows
 # binaries checked statically (they cannot run here), and the ZIPs of both
 # Windows builds.  Any failure fails the whole command.
 #   CROSS=0 scripts/test.sh    skips the cross builds
@@ -22,16 +22,16 @@ cmake --workflow --preset sanitize
 tests/fuzz/run.sh 60
 [ "${CROSS:-1}" = 0 ] && exit 0
 
-# Runs the library tests once per path; ONDAVEL_ISA caps the path at set-up.
-# The comparison with a long double DFT at every length is the same for
-# every path (the path tests compare the paths bit for bit) and takes
+# Runs the library tests once per back-end; ONDAVEL_ISA caps the back-end at
+# set-up.  The comparison with a long double DFT at every length is the same
+# for every back-end (the back-end tests compare them bit for bit) and takes
 # minutes under emulation, so it runs once, in the preset's full run.
-library_tests_per_path() {  # PRESET PATH...
+library_tests_per_backend() {  # PRESET BACKEND...
   local preset=$1
   shift
-  for isa in "$@"; do
-    echo "== $preset: library tests on the $isa path"
-    ONDAVEL_ISA=$isa ctest --preset "$preset" -L library \
+  for backend in "$@"; do
+    echo "== $preset: library tests on the $backend back-end"
+    ONDAVEL_ISA=$backend ctest --preset "$preset" -L library \
       -E 'MatchesLongDoubleDftForEveryLength'
   done
 }
@@ -46,21 +46,21 @@ cmake/wine-run.sh "$WINEPREFIX"
 cmake/wine-run.sh "$WINEPREFIX"  # the services, on the persistent server
 trap '"$wine_dir/wineserver" -k 2>/dev/null || true' EXIT
 cmake --workflow --preset windows-x64
-library_tests_per_path windows-x64 scalar sse2 avx2
+library_tests_per_backend windows-x64 scalar sse2 avx2
 tests/consumer/windows_zip.sh build/windows-x64
 "$wine_dir/wineserver" -k
 trap - EXIT
 
-# qemu-i386 offers AVX2 (the path of the full run) but not AVX-512.  The
+# qemu-i386 offers AVX2 (the back-end of the full run) but not AVX-512.  The
 # program's tests that need child processes or the flush-to-zero mode skip
 # under it, each saying why.
 cmake --workflow --preset linux-i686
-library_tests_per_path linux-i686 scalar sse2
+library_tests_per_backend linux-i686 scalar sse2
 
 cmake --workflow --preset windows-x86
 tests/consumer/windows_zip.sh build/windows-x86
 
-# AArch64: the workflow's tests take the NEON path, the best there; the
+# AArch64: the workflow's tests take the NEON back-end, the best there; the
 # library tests again on the scalar one.
 cmake --workflow --preset linux-aarch64
-library_tests_per_path linux-aarch64 scalar
+library_tests_per_backend linux-aarch64 scalar
