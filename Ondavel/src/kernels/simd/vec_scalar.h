@@ -99,6 +99,28 @@ inline V1 Max(V1 a, V1 b) { return {a.v > b.v ? a.v : b.v}; }
 // Lanes where a or b is NaN.
 inline M1 IsUnordered(V1 a, V1 b) { return {a.v != a.v || b.v != b.v}; }
 
+// V1 for straight-line code over many doubles, which the compiler
+// vectorises by itself: where the instruction set has fused multiply-adds
+// (AVX-512F brings them without -mfma), GCC 12 joins products and the
+// subtraction and addition they feed into one VFMADDSUB although
+// -ffp-contract=off forbids it.  There each product is pinned in a register
+// on its own, which that vectoriser cannot look through; elsewhere this is
+// V1.  Only + - * are offered.
+#if defined(__FMA__) || defined(__FMA4__) || defined(__AVX512F__)
+struct UnfusedV1 {
+  double v;
+};
+inline UnfusedV1 operator+(UnfusedV1 a, UnfusedV1 b) { return {a.v + b.v}; }
+inline UnfusedV1 operator-(UnfusedV1 a, UnfusedV1 b) { return {a.v - b.v}; }
+inline UnfusedV1 operator*(UnfusedV1 a, UnfusedV1 b) {
+  double product = a.v * b.v;
+  __asm__("" : "+x"(product));
+  return {product};
+}
+#else
+using UnfusedV1 = V1;
+#endif
+
 }  // namespace
 }  // namespace ondavel::simd
 
