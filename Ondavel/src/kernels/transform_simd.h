@@ -30,8 +30,8 @@ namespace ondavel {
 // copy with its own flags, and the linker must not merge them.
 namespace {
 
-// The lane layout on the widest of W, its half, its quarter ... whose L*L
-// the length reaches (L = 2 for any length from 4).
+// The lane layout over the widest of W, its half, its quarter ... whose
+// L*L the length n reaches (any n >= 4 reaches the two lanes').
 template <class W, class V>
 [[gnu::always_inline]] inline void RunLaneTransformWithin(
     const TransformJob& job, int32_t n) {
@@ -48,9 +48,9 @@ template <class W, class V>
 
 // Lengths 4 .. 32 run straight-line code (16 and 32 over complex vectors
 // where the vector holds them, AVX2 and AVX-512: faster there than the lane
-// layout), tested first (the
-// order of these tests measurably moves the shortest lengths); longer ones
-// below L*L on narrower vectors; 1 and 2 on the reference.
+// layout), tested first (the order of these tests measurably moves the
+// shortest lengths); longer ones below L*L on narrower vectors; 1 and 2 on
+// the reference.
 template <class V>
 void TransformSimd(const TransformJob& job) {
   const int32_t n = job.length;
