@@ -37,6 +37,15 @@ const double kOperands[] = {1.5,
                             7.0};
 constexpr int kCount = sizeof kOperands / sizeof kOperands[0];
 
+// qemu user mode gives x86 vector additions of two NaNs the x87 rule (the
+// larger payload), not the first operand's: there AddInOrder is only
+// checked to give a NaN.
+#if ONDAVEL_TEST_CPU_EMULATED && (defined(__i386__) || defined(__x86_64__))
+constexpr bool kNanChoiceEmulated = true;
+#else
+constexpr bool kNanChoiceEmulated = false;
+#endif
+
 // Lane k of the operands i and j: as i and j run over 0 .. kCount - 1,
 // every pairing of two kOperands reaches every lane.
 double OperandA(int i, int k) { return kOperands[(i + k) % kCount]; }
@@ -65,21 +74,30 @@ class Checker {
  private:
   // got against expected, bit for bit, or NaN against NaN where the
   // contract leaves the payload open.
-  void Expect(const char* primitive, int lane, double got, double expected,
+  // Bits throughout: 32-bit x86 returns a double in an x87 register,
+  // whose load quiets a signalling NaN.
+  void Expect(const char* primitive, int lane, uint64_t got, uint64_t expected,
               bool anyNan = false) {
     ++compared_;
-    const uint64_t g = BitsOf(got);
-    const uint64_t e = BitsOf(expected);
-    if (g == e || (anyNan && IsNanBits(g) && IsNanBits(e))) return;
-    report_(context_, primitive, kL, lane, g, e);
+    if (got == expected || (anyNan && IsNanBits(got) && IsNanBits(expected))) {
+      return;
+    }
+    report_(context_, primitive, kL, lane, got, expected);
   }
-  void ExpectLanes(const char* primitive, V got, const double* expected,
+  void ExpectLanes(const char* primitive, V got, const uint64_t* expected,
                    bool anyNan = false) {
     double lanes[kL];
     got.Store(lanes);
+    uint64_t bits[kL];
+    std::memcpy(bits, lanes, sizeof bits);
     for (int k = 0; k < kL; ++k) {
-      Expect(primitive, k, lanes[k], expected[k], anyNan);
+      Expect(primitive, k, bits[k], expected[k], anyNan);
     }
+  }
+  void ExpectLanes(const char* primitive, V got, const double* expected) {
+    uint64_t bits[kL];
+    std::memcpy(bits, expected, sizeof bits);
+    ExpectLanes(primitive, got, bits);
   }
   void ExpectMask(const char* primitive, M got, const bool* expected) {
     double lanes[kL];
@@ -108,10 +126,10 @@ class Checker {
     }
     // One double past the start: no vector alignment.
     V::Load(memory + 1).Store(out + 1);
-    Expect("Store below", 0, out[0], -1.0);
-    Expect("Store above", 0, out[kL + 1], -1.0);
+    Expect("Store below", 0, BitsOf(out[0]), BitsOf(-1.0));
+    Expect("Store above", 0, BitsOf(out[kL + 1]), BitsOf(-1.0));
     for (int k = 0; k < kL; ++k)
-      Expect("Load/Store", k, out[k + 1], memory[k + 1]);
+      Expect("Load/Store", k, BitsOf(out[k + 1]), BitsOf(memory[k + 1]));
     for (const double x : kOperands) {
       double expected[kL];
       for (double& e : expected) e = x;
@@ -124,59 +142,56 @@ class Checker {
   struct Binary {
     const char* name;
     V (*op)(V, V);
-    double (*model)(double, double);
+    uint64_t (*model)(double, double);
     bool anyNan;
   };
   struct Unary {
     const char* name;
     V (*op)(V);
-    double (*model)(double);
+    uint64_t (*model)(double);
     bool anyNan;
   };
-
-  static double Bits(uint64_t u) { return DoubleOf(u); }
 
   void Arithmetic() {
     static const Binary kBinary[] = {
         {"+", [](V a, V b) { return a + b; },
-         [](double a, double b) { return a + b; }, true},
+         [](double a, double b) { return BitsOf(a + b); }, true},
         {"-", [](V a, V b) { return a - b; },
-         [](double a, double b) { return a - b; }, true},
+         [](double a, double b) { return BitsOf(a - b); }, true},
         {"*", [](V a, V b) { return a * b; },
-         [](double a, double b) { return a * b; }, true},
+         [](double a, double b) { return BitsOf(a * b); }, true},
         {"/", [](V a, V b) { return a / b; },
-         [](double a, double b) { return a / b; }, true},
+         [](double a, double b) { return BitsOf(a / b); }, true},
         {"AddInOrder", [](V a, V b) { return AddInOrder(a, b); },
          [](double a, double b) {
-           if (IsNanBits(BitsOf(a))) return a;
-           return IsNanBits(BitsOf(b)) ? b : a + b;
+           if (IsNanBits(BitsOf(a))) return BitsOf(a);
+           return BitsOf(IsNanBits(BitsOf(b)) ? b : a + b);
          },
-         false},
+         kNanChoiceEmulated},
         {"Min", [](V a, V b) { return Min(a, b); },
-         [](double a, double b) { return a < b ? a : b; }, false},
+         [](double a, double b) { return BitsOf(a < b ? a : b); }, false},
         {"Max", [](V a, V b) { return Max(a, b); },
-         [](double a, double b) { return a > b ? a : b; }, false},
+         [](double a, double b) { return BitsOf(a > b ? a : b); }, false},
         {"AndBits", [](V a, V b) { return AndBits(a, b); },
-         [](double a, double b) { return Bits(BitsOf(a) & BitsOf(b)); }, false},
+         [](double a, double b) { return (BitsOf(a) & BitsOf(b)); }, false},
         {"AndNotBits", [](V a, V b) { return AndNotBits(a, b); },
-         [](double a, double b) { return Bits(~BitsOf(a) & BitsOf(b)); },
-         false},
+         [](double a, double b) { return (~BitsOf(a) & BitsOf(b)); }, false},
         {"OrBits", [](V a, V b) { return OrBits(a, b); },
-         [](double a, double b) { return Bits(BitsOf(a) | BitsOf(b)); }, false},
+         [](double a, double b) { return (BitsOf(a) | BitsOf(b)); }, false},
         {"XorBits", [](V a, V b) { return XorBits(a, b); },
-         [](double a, double b) { return Bits(BitsOf(a) ^ BitsOf(b)); }, false},
+         [](double a, double b) { return (BitsOf(a) ^ BitsOf(b)); }, false},
     };
     static const Unary kUnary[] = {
         {"Sqrt", [](V a) { return Sqrt(a); },
-         [](double a) { return __builtin_sqrt(a); }, true},
+         [](double a) { return BitsOf(__builtin_sqrt(a)); }, true},
         {"Abs", [](V a) { return Abs(a); },
-         [](double a) { return Bits(BitsOf(a) & ~kSignBit); }, false},
+         [](double a) { return (BitsOf(a) & ~kSignBit); }, false},
     };
     for (int i = 0; i < kCount; ++i) {
       double a[kL];
       for (int k = 0; k < kL; ++k) a[k] = OperandA(i, k);
       for (const Unary& u : kUnary) {
-        double expected[kL];
+        uint64_t expected[kL];
         for (int k = 0; k < kL; ++k) expected[k] = u.model(a[k]);
         ExpectLanes(u.name, u.op(V::Load(a)), expected, u.anyNan);
       }
@@ -184,7 +199,7 @@ class Checker {
         double b[kL];
         for (int k = 0; k < kL; ++k) b[k] = OperandB(j, k);
         for (const Binary& op : kBinary) {
-          double expected[kL];
+          uint64_t expected[kL];
           for (int k = 0; k < kL; ++k) expected[k] = op.model(a[k], b[k]);
           ExpectLanes(op.name, op.op(V::Load(a), V::Load(b)), expected,
                       op.anyNan);
@@ -361,9 +376,11 @@ class Checker {
     ExpectLanes("Combine", Combine(H::Load(m), H::Load(m + kL)), expected);
     double half[kH];
     LowerHalf(V::Load(m)).Store(half);
-    for (int a = 0; a < kH; ++a) Expect("LowerHalf", a, half[a], m[a]);
+    for (int a = 0; a < kH; ++a)
+      Expect("LowerHalf", a, BitsOf(half[a]), BitsOf(m[a]));
     UpperHalf(V::Load(m)).Store(half);
-    for (int a = 0; a < kH; ++a) Expect("UpperHalf", a, half[a], m[kH + a]);
+    for (int a = 0; a < kH; ++a)
+      Expect("UpperHalf", a, BitsOf(half[a]), BitsOf(m[kH + a]));
   }
 
   // simd/complex_values.h: value j in lanes 2j, 2j + 1.
