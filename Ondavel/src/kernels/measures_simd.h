@@ -32,28 +32,6 @@ namespace measures_simd {
 
 using simd::V1;
 
-// The vector of half the width, V1 below V2.
-template <class V>
-struct Narrower;
-#if defined(ONDAVEL_HAVE_V2)
-template <>
-struct Narrower<simd::V2> {
-  using Type = V1;
-};
-#endif
-#if defined(ONDAVEL_HAVE_V4)
-template <>
-struct Narrower<simd::V4> {
-  using Type = simd::V2;
-};
-#endif
-#if defined(ONDAVEL_HAVE_V8)
-template <>
-struct Narrower<simd::V8> {
-  using Type = simd::V4;
-};
-#endif
-
 template <class V>
 struct Sums {
   V leftRe, leftIm, rightRe, rightIm;
@@ -91,7 +69,7 @@ void ForEachBlock(size_t end, const Step& step) {
   constexpr size_t kLanes = V::kLanes;
   if constexpr (kLanes > 1) {
     if (end - 1 < kLanes) {
-      ForEachBlock<typename Narrower<V>::Type>(end, step);
+      ForEachBlock<typename V::Half>(end, step);
       return;
     }
   }
@@ -181,15 +159,15 @@ class SmallBinAngles {
   SmallBinAngles(const double* spectrum, size_t length, size_t count) {
     if (count == 1) {  // N = 4: straight from registers, latency bound
       const ChannelSums s = SumsAt(spectrum, 1, length);
-      const simd::V2 angles = Angle(simd::MakeV2(s.rightIm, s.leftIm),
-                                    simd::MakeV2(s.rightRe, s.leftRe));
-      storage_[0] = simd::Lane0(angles);
-      storage_[1] = simd::Lane1(angles);
+      const simd::V2 angles = Angle(Combine(V1{s.rightIm}, V1{s.leftIm}),
+                                    Combine(V1{s.rightRe}, V1{s.leftRe}));
+      storage_[0] = LowerHalf(angles).v;
+      storage_[1] = UpperHalf(angles).v;
       leftOffset_ = 1;
       return;
     }
     if constexpr (V::kLanes >= 4) {
-      using Half = typename Narrower<V>::Type;
+      using Half = typename V::Half;
       if (count <= Half::kLanes) {
         const Sums<Half> s = count < Half::kLanes
                                  ? SumsBelowTop<Half>(spectrum, length)

@@ -16,7 +16,6 @@
 #define ONDAVEL_SRC_KERNELS_TRANSFORM_SIMD_H_
 
 #include <cstdint>
-#include <type_traits>
 
 #include "kernels/kernels.h"
 #include "kernels/simd/vec.h"
@@ -31,16 +30,27 @@ namespace ondavel {
 // copy with its own flags, and the linker must not merge them.
 namespace {
 
-#if defined(ONDAVEL_HAVE_V4)
-// The widest vector an instruction set has, as complex values.
-template <class V>
-using ComplexOf = std::conditional_t<(V::kLanes >= 8), V, simd::V4>;
-#endif
+// The lane layout over the widest of W, its half, its quarter ... whose
+// L*L the length n reaches (any n >= 4 reaches the two lanes').
+template <class W, class V>
+[[gnu::always_inline]] inline void RunLaneTransformWithin(
+    const TransformJob& job, int32_t n) {
+  if (n >= W::kLanes * W::kLanes) {
+    transform_simd::RunLaneTransform<W, V>(job);
+    return;
+  }
+  if constexpr (W::kLanes > 2) {
+    RunLaneTransformWithin<typename W::Half, V>(job, n);
+  } else {
+    TransformScalar(job);
+  }
+}
 
-// Lengths 4 .. 32 run straight-line code (16 and 32 over complex vectors on
-// AVX2 and AVX-512, faster there than the lane layout), tested first (the
-// order of these tests measurably moves the shortest lengths); longer ones
-// below L*L on narrower vectors; 1 and 2 on the reference.
+// Lengths 4 .. 32 run straight-line code (16 and 32 over complex vectors
+// where the vector holds them, AVX2 and AVX-512: faster there than the lane
+// layout), tested first (the order of these tests measurably moves the
+// shortest lengths); longer ones below L*L on narrower vectors; 1 and 2 on
+// the reference.
 template <class V>
 void TransformSimd(const TransformJob& job) {
   const int32_t n = job.length;
@@ -52,21 +62,17 @@ void TransformSimd(const TransformJob& job) {
       transform_simd::SmallTransform<3, V>(job);
       return;
     case 16:
-#if defined(ONDAVEL_HAVE_V4)
-      if constexpr (V::kLanes >= 4) {
-        transform_simd::complex_small::Transform<4, ComplexOf<V>, V>(job);
+      if constexpr (simd::HoldsComplexValues<V>) {
+        transform_simd::complex_small::Transform<4, V, V>(job);
         return;
       }
-#endif
       transform_simd::SmallTransform<4, V>(job);
       return;
     case 32:
-#if defined(ONDAVEL_HAVE_V4)
-      if constexpr (V::kLanes >= 4) {
-        transform_simd::complex_small::Transform<5, ComplexOf<V>, V>(job);
+      if constexpr (simd::HoldsComplexValues<V>) {
+        transform_simd::complex_small::Transform<5, V, V>(job);
         return;
       }
-#endif
       break;
     default:
       if (n < 4) {
@@ -75,27 +81,7 @@ void TransformSimd(const TransformJob& job) {
       }
       break;
   }
-#if defined(ONDAVEL_HAVE_V8)
-  if constexpr (V::kLanes >= 8) {
-    if (n >= 64) {
-      transform_simd::RunLaneTransform<simd::V8, V>(job);
-      return;
-    }
-  }
-#endif
-#if defined(ONDAVEL_HAVE_V4)
-  if constexpr (V::kLanes >= 4) {
-    if (n >= 16) {
-      transform_simd::RunLaneTransform<simd::V4, V>(job);
-      return;
-    }
-  }
-#endif
-  if (n >= 4) {
-    transform_simd::RunLaneTransform<simd::V2, V>(job);
-    return;
-  }
-  TransformScalar(job);
+  RunLaneTransformWithin<V, V>(job, n);
 }
 
 }  // namespace

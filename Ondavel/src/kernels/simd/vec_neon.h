@@ -1,17 +1,19 @@
 // V2 on AArch64: two doubles in one Advanced SIMD register (float64x2_t),
-// with the operations and the semantics of the SSE2 V2 in vec.h wherever
-// the kernels rely on them, so that both compute the same bits:
+// with the lane semantics of simd/vector_contract.h, which are x86's, so
+// that it computes the same bits as the SSE2 V2:
 // - Min and Max return the second operand where the two are unordered, as
 //   x86's MINPD and MAXPD do (FMIN and FMAX would return the NaN);
 // - AddInOrder keeps its operands' order: where both are NaN, FADD returns
 //   the first (payloads may differ from x86, which nothing relies on);
 // - masks are all-ones or all-zeros 64-bit lanes (uint64x2_t).
 // There is no fused multiply-add here, and the build forbids contracting a
-// product and a sum into one.  Included by vec.h, inside its namespace.
+// product and a sum into one.  Included by simd/vec.h.
 #ifndef ONDAVEL_SRC_KERNELS_SIMD_VEC_NEON_H_
 #define ONDAVEL_SRC_KERNELS_SIMD_VEC_NEON_H_
 
 #include <arm_neon.h>
+
+#include "kernels/simd/vec_scalar.h"
 
 namespace ondavel::simd {
 namespace {
@@ -22,6 +24,7 @@ struct M2 {
 struct V2 {
   static constexpr int kLanes = 2;
   using Mask = M2;
+  using Half = V1;
   float64x2_t v;
 
   static V2 Load(const double* p) { return {vld1q_f64(p)}; }
@@ -124,11 +127,11 @@ inline void LoadComplexSplitDescending(const double* p, V2& re, V2& im) {
   im = {vzip2q_f64(second, first)};  // p[3], p[1]
 }
 // Two doubles as one vector, and back.
-inline V2 MakeV2(double lane0, double lane1) {
-  return {vcombine_f64(vdup_n_f64(lane0), vdup_n_f64(lane1))};
+inline V2 Combine(V1 lo, V1 hi) {
+  return {vcombine_f64(vdup_n_f64(lo.v), vdup_n_f64(hi.v))};
 }
-inline double Lane0(V2 a) { return vgetq_lane_f64(a.v, 0); }
-inline double Lane1(V2 a) { return vgetq_lane_f64(a.v, 1); }
+inline V1 LowerHalf(V2 a) { return {vgetq_lane_f64(a.v, 0)}; }
+inline V1 UpperHalf(V2 a) { return {vgetq_lane_f64(a.v, 1)}; }
 // a + b as written: the compiler may not swap the operands of FADD.
 inline V2 AddInOrder(V2 a, V2 b) {
   float64x2_t sum;

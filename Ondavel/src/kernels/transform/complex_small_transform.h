@@ -1,6 +1,7 @@
-// Lengths 16 and 32 on AVX2 and AVX-512: straight-line code over vectors of
-// C complex values (C = 2 in V4, 4 in V8), interleaved as in the buffer
-// (vector j holds values C j .. C j + C - 1).  Passes with H >= C pair
+// Lengths 16 and 32 over vectors that hold complex values
+// (simd::HoldsComplexValues: AVX2 and AVX-512): straight-line code over
+// vectors of C complex values (C = 2 in V4, 4 in V8), interleaved as in the
+// buffer (vector j holds values C j .. C j + C - 1).  Passes with H >= C pair
 // whole vectors; the smaller ones pair values inside a vector, through
 // the shuffles of simd/complex_values.h.  Twiddles from the chains walked
 // as in SmallTransform, C consecutive ones per vector.  Below 16 the scalar
@@ -17,8 +18,6 @@
 #include "kernels/transform/index_bits.h"
 #include "kernels/transform/pass_steps.h"
 #include "kernels/transform/small_transform.h"
-
-#if defined(ONDAVEL_HAVE_V4)
 
 namespace ondavel {
 
@@ -150,7 +149,5 @@ template <int kBits, class V, class VS>
 }  // namespace transform_simd
 }  // namespace
 }  // namespace ondavel
-
-#endif  // ONDAVEL_HAVE_V4
 
 #endif  // ONDAVEL_SRC_KERNELS_TRANSFORM_COMPLEX_SMALL_TRANSFORM_H_

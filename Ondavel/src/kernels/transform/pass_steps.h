@@ -5,7 +5,6 @@
 #define ONDAVEL_SRC_KERNELS_TRANSFORM_PASS_STEPS_H_
 
 #include <cstdint>
-#include <type_traits>
 
 #include "constants.h"
 #include "kernels/fast_sine.h"
@@ -100,19 +99,6 @@ template <class VP>
   }
 }
 
-// The half-width vector EvaluatePassSteps packs the steps of up to two
-// passes into on eight lanes; void where there is none.
-template <class VS>
-struct NarrowPackedSteps {
-  using type = void;
-};
-#if defined(ONDAVEL_HAVE_V8)
-template <>
-struct NarrowPackedSteps<simd::V8> {
-  using type = simd::V4;
-};
-#endif
-
 // The recurrence steps of the passes b = 0 .. bits - 1, PassStepFrom on
 // FastSineV (FastSine's double in every lane, which is std::sin's for
 // every pass argument: fast_sine_test).  All 2 bits sines
@@ -136,8 +122,9 @@ template <class VS>
       KeepEvaluated(simd::V1{wpi[b]});
     }
   } else {
-    using Narrow = typename NarrowPackedSteps<VS>::type;
-    if constexpr (!std::is_void_v<Narrow>) {
+    // Eight lanes or more pack up to two passes into the half-width vector.
+    if constexpr (kLanes >= 8) {
+      using Narrow = typename VS::Half;
       if (bits <= Narrow::kLanes / 2) {
         PackedPassSteps<Narrow>(bits, sign, wpr, wpi);
         return;

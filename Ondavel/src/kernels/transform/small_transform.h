@@ -46,7 +46,8 @@ template <int kBits>
   }
 }
 
-// The butterfly passes over scalar locals, twiddles from WalkAllChains.
+// The butterfly passes over scalar locals, twiddles from WalkAllChains;
+// UnfusedV1, as the compiler vectorises these itself.
 template <int kBits>
 [[gnu::always_inline]] inline void SmallPasses(double* re, double* im,
                                                const double* twr,
@@ -59,12 +60,12 @@ template <int kBits>
     for (int t = 0; t < kN; ++t) {
       if ((t & half) != 0) continue;
       const int q = t & (half - 1);
-      simd::V1 tr{re[t]};
-      simd::V1 ti{im[t]};
-      simd::V1 br{re[t + half]};
-      simd::V1 bi{im[t + half]};
-      Butterfly(tr, ti, br, bi, simd::V1{twr[half - 1 + q]},
-                simd::V1{twi[half - 1 + q]});
+      simd::UnfusedV1 tr{re[t]};
+      simd::UnfusedV1 ti{im[t]};
+      simd::UnfusedV1 br{re[t + half]};
+      simd::UnfusedV1 bi{im[t + half]};
+      Butterfly(tr, ti, br, bi, simd::UnfusedV1{twr[half - 1 + q]},
+                simd::UnfusedV1{twi[half - 1 + q]});
       re[t] = tr.v;
       im[t] = ti.v;
       re[t + half] = br.v;
