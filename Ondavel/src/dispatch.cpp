@@ -12,15 +12,12 @@ namespace ondavel {
 // by name; the scalar reference's functions follow the same naming rule
 // (measures_scalar.h, transform_scalar.h), and its table is kScalarKernels.
 #define ONDAVEL_KERNEL_TABLE_0(Symbol)
+#define ONDAVEL_KERNEL_SLOT(Name, member, Function, Symbol) \
+  .member = ONDAVEL_BACKEND_FUNCTION(Name, Symbol),
 #define ONDAVEL_KERNEL_TABLE_1(Symbol)                   \
   ONDAVEL_DECLARE_BACKEND_KERNELS(Symbol)                \
   extern constexpr BackendKernels k##Symbol##Kernels = { \
-      .transform = Transform##Symbol,                    \
-      .magnitudeRatio = MagnitudeRatio##Symbol,          \
-      .phaseDifference = PhaseDifference##Symbol,        \
-      .channelPhases = ChannelPhases##Symbol,            \
-      .channelMagnitudes = ChannelMagnitudes##Symbol,    \
-  };
+      ONDAVEL_KERNELS(ONDAVEL_KERNEL_SLOT, Symbol)};
 #define ONDAVEL_KERNEL_TABLE(Symbol, built) ONDAVEL_KERNEL_TABLE_##built(Symbol)
 #define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) \
   ONDAVEL_KERNEL_TABLE(Symbol, built)

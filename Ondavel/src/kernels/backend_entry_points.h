@@ -5,8 +5,6 @@
 #ifndef ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_
 #define ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_
 
-#include <cstdint>
-
 #include "kernels/kernels.h"
 
 // function##Backend, after expanding Backend.
@@ -14,15 +12,10 @@
   ONDAVEL_BACKEND_FUNCTION_PASTE(function, Backend)
 #define ONDAVEL_BACKEND_FUNCTION_PASTE(function, Backend) function##Backend
 
-#define ONDAVEL_DECLARE_BACKEND_KERNELS(Backend)                              \
-  void ONDAVEL_BACKEND_FUNCTION(Transform, Backend)(const TransformJob& job); \
-  void ONDAVEL_BACKEND_FUNCTION(MagnitudeRatio, Backend)(                     \
-      const double* spectrum, double* ratio, int32_t length);                 \
-  void ONDAVEL_BACKEND_FUNCTION(PhaseDifference, Backend)(                    \
-      const double* spectrum, double* phase, int32_t length);                 \
-  void ONDAVEL_BACKEND_FUNCTION(ChannelPhases, Backend)(                      \
-      const double* spectrum, double* left, double* right, int32_t length);   \
-  void ONDAVEL_BACKEND_FUNCTION(ChannelMagnitudes, Backend)(                  \
-      const double* spectrum, double* left, double* right, int32_t length);
+// Declares every kernel of back-end `Backend` (kernels.h's list).
+#define ONDAVEL_DECLARE_BACKEND_KERNEL(Name, member, Function, Backend) \
+  Function ONDAVEL_BACKEND_FUNCTION(Name, Backend);
+#define ONDAVEL_DECLARE_BACKEND_KERNELS(Backend) \
+  ONDAVEL_KERNELS(ONDAVEL_DECLARE_BACKEND_KERNEL, Backend)
 
 #endif  // ONDAVEL_SRC_KERNELS_BACKEND_ENTRY_POINTS_H_

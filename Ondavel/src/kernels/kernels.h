@@ -20,20 +20,36 @@ struct TransformJob {
 
 // Measures take the spectrum and the recorded length N (any value; bins
 // 1 .. N/2 - 1 are only visited for N >= 4).
-using TransformKernel = void (*)(const TransformJob& job);
-using OneOutputMeasure = void (*)(const double* spectrum, double* out,
-                                  int32_t length);
-using TwoOutputMeasure = void (*)(const double* spectrum, double* left,
-                                  double* right, int32_t length);
-// One back-end's kernels.  Every table is written with designated
-// initialisers (.transform = ...), so a slot set under the wrong name does
-// not compile even where two slots share a type.
+using TransformFunction = void(const TransformJob& job);
+using OneOutputFunction = void(const double* spectrum, double* out,
+                               int32_t length);
+using TwoOutputFunction = void(const double* spectrum, double* left,
+                               double* right, int32_t length);
+using TransformKernel = TransformFunction*;
+using OneOutputMeasure = OneOutputFunction*;
+using TwoOutputMeasure = TwoOutputFunction*;
+
+// Every kernel of a back-end, one entry each:
+//   X(Name, member, Function, argument)
+// Back-end B implements it as the function NameB of type Function (the
+// scalar reference as NameScalar), and its table holds it as `member`.
+// `argument` is passed through for the caller's use.
+#define ONDAVEL_KERNELS(X, argument)                               \
+  X(Transform, transform, TransformFunction, argument)             \
+  X(MagnitudeRatio, magnitudeRatio, OneOutputFunction, argument)   \
+  X(PhaseDifference, phaseDifference, OneOutputFunction, argument) \
+  X(ChannelPhases, channelPhases, TwoOutputFunction, argument)     \
+  X(ChannelMagnitudes, channelMagnitudes, TwoOutputFunction, argument)
+
+// One back-end's kernels, in the list's order: the exports Ondavel_Process,
+// Ondavel_ACH_LR, Ondavel_PhaseLR, Ondavel_ArgLR and Ondavel_MagLR.  Tables
+// are generated from the list with designated initialisers, so no slot can
+// be set from another kernel even where two share a type.
 struct BackendKernels {
-  TransformKernel transform;
-  OneOutputMeasure magnitudeRatio;     // Ondavel_ACH_LR
-  OneOutputMeasure phaseDifference;    // Ondavel_PhaseLR
-  TwoOutputMeasure channelPhases;      // Ondavel_ArgLR
-  TwoOutputMeasure channelMagnitudes;  // Ondavel_MagLR
+#define ONDAVEL_KERNEL_MEMBER(Name, member, Function, argument) \
+  Function* member;
+  ONDAVEL_KERNELS(ONDAVEL_KERNEL_MEMBER, )
+#undef ONDAVEL_KERNEL_MEMBER
 };
 
 // The reference kernels, built everywhere; every other back-end's kernels
