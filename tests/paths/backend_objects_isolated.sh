@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Fails when an instruction-set specific object file defines a symbol the
-# linker may merge with another file's copy (weak or unique symbols in ELF,
-# COMDAT sections in COFF, as inline functions and template instances get).
-# Such a merge could hand an AVX-encoded function to the path meant for an
-# older processor (the kernels and the test hooks alike).
+# Fails when an instruction-set specific object file (a kernel, a test hook
+# or a vector-contract check) runs code at load (a static initialiser) or
+# defines a symbol the linker may merge with another file's copy (weak or
+# unique symbols in ELF, COMDAT sections in COFF, as inline functions and
+# template instances get).  Either could run AVX-encoded code on a processor
+# older than its back-end's.
 #   backend_objects_isolated.sh NM OBJDUMP OBJECT...
 set -euo pipefail
 nm=$1 objdump=$2
@@ -28,6 +29,12 @@ for object in "$@"; do
   if [ -n "$shared" ]; then
     echo "$object defines mergeable symbols:"
     echo "$shared"
+    status=1
+  fi
+  # A static initialiser runs at load, with the back-end's instructions,
+  # whatever the processor.
+  if "$nm" "$object" | grep -q '_GLOBAL__sub_I'; then
+    echo "$object runs a static initialiser at load"
     status=1
   fi
 done

@@ -1,9 +1,10 @@
 // The vector contract checked lane by lane against a scalar model, for one
 // back-end: the build compiles this file once per back-end with its flags
 // (cmake/Backends.cmake, called from tests/paths/CMakeLists.txt),
-// ONDAVEL_BACKEND naming it and ONDAVEL_BACKEND_VECTOR its vector type.  The operands cover signed zeros,
-// infinities, a subnormal and NaNs of both signs with distinct payloads, in
-// every pairing at every lane.
+// ONDAVEL_BACKEND naming it and ONDAVEL_BACKEND_VECTOR its vector type.  The
+// operands cover signed zeros, infinities, a subnormal and NaNs of both signs
+// with distinct payloads, in every pairing at every lane.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -18,23 +19,25 @@ namespace ondavel::vector_contract {
 namespace {
 
 using simd::BitsOf;
-using simd::DoubleOf;
 
 constexpr uint64_t kSignBit = uint64_t{1} << 63;
 bool IsNanBits(uint64_t u) { return (u & ~kSignBit) > 0x7FF0000000000000; }
 
-const double kOperands[] = {1.5,
-                            -2.25,
-                            0.0,
-                            -0.0,
-                            DoubleOf(0x7FF8000000000001),  // NaN, payload 1
-                            DoubleOf(0xFFF8000000000002),  // -NaN, payload 2
-                            DoubleOf(0x7FF0000000000000),  // +inf
-                            DoubleOf(0xFFF0000000000000),  // -inf
-                            3.0,
-                            -4.9e-322,  // subnormal
-                            1.5,
-                            7.0};
+// Constant-initialised: a dynamic initialiser here would run with this
+// back-end's instructions at load, on any processor.
+constexpr double kOperands[] = {
+    1.5,
+    -2.25,
+    0.0,
+    -0.0,
+    std::bit_cast<double>(uint64_t{0x7FF8000000000001}),  // NaN, payload 1
+    std::bit_cast<double>(uint64_t{0xFFF8000000000002}),  // -NaN, payload 2
+    std::bit_cast<double>(uint64_t{0x7FF0000000000000}),  // +inf
+    std::bit_cast<double>(uint64_t{0xFFF0000000000000}),  // -inf
+    3.0,
+    -4.9e-322,  // subnormal
+    1.5,
+    7.0};
 constexpr int kCount = sizeof kOperands / sizeof kOperands[0];
 
 // qemu user mode gives x86 vector additions of two NaNs the x87 rule (the
