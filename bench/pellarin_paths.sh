@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs Pellarin on every instruction-set path the processor has, several
-# rounds interleaved, and prints each path's median figure per window length
-# with its ratio to the scalar path.
+# Runs Pellarin on every instruction-set back-end the processor has, several
+# rounds interleaved, and prints each back-end's median figure per window
+# length with its ratio to the scalar back-end.
 #   bench/pellarin_paths.sh [rounds]      (default 3)
-#   PATHS="scalar avx512" bench/pellarin_paths.sh 5   (a subset; scalar first)
+#   BACKENDS="scalar avx512" bench/pellarin_paths.sh 5   (a subset; scalar
+#                                   first; PATHS is the older name)
 #   bench/pellarin_paths.sh --chart paths.png 3   (also draws the medians,
-#                                   one line per path: bench/plot_reports.py)
-# Uses build/release (built here if needed).  The library picks its path from
-# ONDAVEL_ISA; Pellarin itself takes no configuration.
+#                                   one line per back-end: bench/plot_reports.py)
+# Uses build/release (built here if needed).  The library picks its back-end
+# from ONDAVEL_ISA; Pellarin itself takes no configuration.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 chart=""
@@ -19,7 +20,7 @@ fi
 rounds="${1:-3}"
 (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target Pellarin >/dev/null)
 pellarin="$root/build/release/bin/Pellarin"
-read -r -a paths <<<"${PATHS:-scalar sse2 avx2 avx512}"
+read -r -a paths <<<"${BACKENDS:-${PATHS:-scalar sse2 avx2 avx512}}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -39,12 +40,12 @@ med = {}
 for p in paths:
     runs = [[int(x) for x in open(f"{work}/{p}/round{r}").read().split()] for r in range(1, rounds + 1)]
     med[p] = [statistics.median(col) for col in zip(*runs)]
-    # The medians as a report of their own, in a folder named after the path
+    # The medians as a report of their own, in a folder named after the back-end
     # (the chart's label for it).
     os.makedirs(f"{work}/median/{p}")
     with open(f"{work}/median/{p}/Pellarin.txt", "w") as report:
         report.write(",".join(f"{m:g}" for m in med[p]))
-print(f"median of {rounds} rounds per path; ratio = path / scalar")
+print(f"median of {rounds} rounds per back-end; ratio = back-end / scalar")
 print(f"{'N':>7} " + " ".join(f"{p:>8}" for p in paths) + " " + " ".join(f"{p + '/sc':>10}" for p in paths[1:]))
 for i in range(17):
     n = 4 << i
@@ -57,6 +58,6 @@ if [ -n "$chart" ]; then
   reports=()
   for p in "${paths[@]}"; do reports+=("$work/median/$p/Pellarin.txt"); done
   "$root/bench/plot_reports.py" "${reports[@]}" -o "$chart" \
-    --title "Pellarin per instruction-set path (median of $rounds rounds)"
+    --title "Pellarin per instruction-set back-end (median of $rounds rounds)"
   echo "chart: $chart"
 fi
