@@ -24,7 +24,10 @@ for object in "$@"; do
     status=1
     continue
   fi
-  shared=$("$nm" -C --defined-only "$object" | awk '$2 ~ /^[WVu]$/' || true)
+  # DW.ref.__gxx_personality_v0 (objects built with exceptions) is a pointer
+  # to the C++ runtime's unwinder, the same in every copy: no code.
+  shared=$("$nm" -C --defined-only "$object" |
+    awk '$2 ~ /^[WVu]$/ && $3 != "DW.ref.__gxx_personality_v0"' || true)
   shared+=$("$objdump" -h "$object" | grep -o 'COMDAT [^ ]*' || true)
   if [ -n "$shared" ]; then
     echo "$object defines mergeable symbols:"

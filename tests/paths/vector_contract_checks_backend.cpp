@@ -344,8 +344,12 @@ class Checker {
     V lo;
     V hi;
     simd::InterleaveComplex(V::Load(m), V::Load(m + kL), lo, hi);
-    for (int e = 0; e < 2 * kL; ++e) {
-      (e < kL ? expected : expected2)[e % kL] = m[(e & 1) * kL + e / 2];
+    // Run element e is re (even e) or im (odd e) of value e / 2.
+    for (int a = 0; a < kL; ++a) {
+      const int e = a;
+      const int f = kL + a;
+      expected[a] = m[(e & 1) * kL + e / 2];
+      expected2[a] = m[(f & 1) * kL + f / 2];
     }
     ExpectLanes("InterleaveComplex lo", lo, expected);
     ExpectLanes("InterleaveComplex hi", hi, expected2);
