@@ -41,10 +41,35 @@ inline PassStep<V> PassStepFrom(V sineOfTheta, V sineOfHalf) {
   return {(sineOfHalf * sineOfHalf) * Broadcast<V>(-2.0), sineOfTheta};
 }
 
+#if defined(ONDAVEL_TIMING_CUT_TWIDDLE_CHAINS)
+// Only in the floors benchmark's copy of the kernels (bench/): the step
+// before this one stays evaluated, but this one starts from zeros that do
+// not depend on it, so the steps' latencies no longer add up while every
+// step still does its six operations.  Shows what the transform's other
+// work costs on its own.
+template <class V>
+inline void CutTwiddleChain(V& wr, V& wi) {
+  V freshR = Broadcast<V>(0.0);
+  V freshI = Broadcast<V>(0.0);
+  if constexpr (std::is_same_v<V, double>) {
+    __asm__ volatile("" : "+x"(freshR), "+x"(freshI) : "x"(wr), "x"(wi));
+  } else {
+    __asm__ volatile(""
+                     : "+x"(freshR.v), "+x"(freshI.v)
+                     : "x"(wr.v), "x"(wi.v));
+  }
+  wr = freshR;
+  wi = freshI;
+}
+#endif
+
 // One twiddle step w <- w + w * (wpr + i wpi), each product and sum
 // rounded in the order written.
 template <class V>
 inline void AdvanceTwiddle(V& wr, V& wi, V wpr, V wpi) {
+#if defined(ONDAVEL_TIMING_CUT_TWIDDLE_CHAINS)
+  CutTwiddleChain(wr, wi);
+#endif
   const V oldWr = wr;
   wr = (wr * wpr + wr) - wi * wpi;
   wi = (wi * wpr + wi) + oldWr * wpi;

@@ -1,0 +1,214 @@
+// The transform's time next to the two floors its rules leave it, per
+// back-end and length:
+//  - chain floor: the last pass's twiddle recurrence alone, its N/2 - 1
+//    steps one after another (each step needs the one before);
+//  - work floor: the same transform with every twiddle chain cut
+//    (chain_cut_transform_backend.cpp), so only its operations count.
+// The transform can run no faster than the larger of the two; how far above
+// it runs is latency left exposed.  Run:
+//   build/release/bin/transform_floors [--benchmark_filter=avx2]
+// The table at the end gives medians in ns per stereo frame.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Ondavel.h"
+#include "backends.h"
+#include "dispatch.h"
+#include "engine_state.h"
+#include "kernels/kernels.h"
+#include "kernels/transform/pass_arithmetic.h"
+#include "runnable_backends.h"
+
+namespace ondavel_bench {
+
+#define ONDAVEL_CUT_DECLARATION_0(Symbol)
+#define ONDAVEL_CUT_DECLARATION_1(Symbol) \
+  extern const ondavel::TransformKernel kChainCutTransform##Symbol;
+#define ONDAVEL_CUT_DECLARATION(Symbol, built) \
+  ONDAVEL_CUT_DECLARATION_##built(Symbol)
+#define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) \
+  ONDAVEL_CUT_DECLARATION(Symbol, built)
+#include "backend_list.inc"
+#undef ONDAVEL_BACKEND_ENTRY
+
+// The scalar reference is a transform of its own, not the templates the
+// vector back-ends share, so it has no cut copy.
+extern const ondavel::TransformKernel kChainCutTransformScalar = nullptr;
+
+namespace {
+
+#define ONDAVEL_CUT_POINTER_0(Symbol) nullptr,
+#define ONDAVEL_CUT_POINTER_1(Symbol) &kChainCutTransform##Symbol,
+#define ONDAVEL_CUT_POINTER(Symbol, built) ONDAVEL_CUT_POINTER_##built(Symbol)
+#define ONDAVEL_BACKEND_ENTRY(Symbol, name, built) \
+  ONDAVEL_CUT_POINTER(Symbol, built)
+constexpr const ondavel::TransformKernel* kChainCutTransforms[] = {
+#include "backend_list.inc"
+};
+#undef ONDAVEL_BACKEND_ENTRY
+
+constexpr int kRepetitions = 9;
+
+std::vector<int32_t> Lengths() {
+  std::vector<int32_t> lengths;
+  for (int32_t n = 4; n <= 262144; n *= 2) lengths.push_back(n);
+  return lengths;
+}
+
+// The benchmark's call: windowed forward transform, no 1/N.
+void TimeTransform(benchmark::State& state, ondavel::TransformKernel kernel) {
+  const auto length = static_cast<int32_t>(state.range(0));
+  Ondavel_Construction(length, 12);
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  std::vector<double> input(2 * static_cast<size_t>(length));
+  for (double& x : input) x = dist(rng);
+  std::vector<double> spectrum(input.size());
+  ondavel::TransformJob job{};
+  job.source = input.data();
+  job.destination = spectrum.data();
+  job.reorderTable = ondavel::engine.reorderTable;
+  job.windowTable = ondavel::engine.windowTable;
+  job.length = length;
+  job.sign = -1.0;
+  for (auto _ : state) {
+    kernel(job);
+    benchmark::DoNotOptimize(spectrum.data());
+    benchmark::ClobberMemory();
+  }
+  Ondavel_Destruction();
+}
+
+// The last pass's N/2 - 1 twiddle steps, each from the one before.
+[[gnu::noinline]] void WalkLastChain(int32_t length,
+                                     ondavel::PassStep<double> step, double& wr,
+                                     double& wi) {
+  for (int32_t i = 1; i < length / 2; ++i) {
+    ondavel::AdvanceTwiddle(wr, wi, step.wpr, step.wpi);
+  }
+}
+
+void BM_ChainFloor(benchmark::State& state) {
+  const auto length = static_cast<int32_t>(state.range(0));
+  const double theta = -2.0 * std::numbers::pi / length;
+  const ondavel::PassStep<double> step =
+      ondavel::PassStepFrom(std::sin(theta), std::sin(0.5 * theta));
+  for (auto _ : state) {
+    double wr = 1.0;
+    double wi = 0.0;
+    WalkLastChain(length, step, wr, wi);
+    benchmark::DoNotOptimize(wr);
+    benchmark::DoNotOptimize(wi);
+  }
+}
+
+// Collects the medians and prints them as one table per back-end after the
+// usual output.
+class FloorsReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+        continue;
+      medians_[run.run_name.function_name + "/" + run.run_name.args] =
+          run.GetAdjustedRealTime() * 1e9 /
+          benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf(
+        "\nns per stereo frame, median of %d; floor = the larger of the "
+        "two\n%-8s %7s %10s %12s %11s %16s\n",
+        kRepetitions, "back-end", "N", "transform", "chain floor", "work floor",
+        "transform/floor");
+    for (const ondavel::BackendEntry& b : ondavel::kBackends) {
+      for (const int32_t n : Lengths()) {
+        const std::string args = std::to_string(n);
+        const auto transform =
+            medians_.find(std::string("Transform/") + b.name + "/" + args);
+        const auto work =
+            medians_.find(std::string("WorkFloor/") + b.name + "/" + args);
+        const auto chain = medians_.find("ChainFloor/" + args);
+        if (transform == medians_.end() || work == medians_.end() ||
+            chain == medians_.end()) {
+          continue;
+        }
+        const double floor =
+            chain->second > work->second ? chain->second : work->second;
+        std::printf("%-8s %7d %10.3f %12.3f %11.3f %16.2f\n", b.name, n,
+                    transform->second / n, chain->second / n, work->second / n,
+                    transform->second / floor);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, double> medians_;  // ns per call, by name/args
+};
+
+void Configure(benchmark::internal::Benchmark* b, int32_t length) {
+  b->Arg(length)
+      ->Repetitions(kRepetitions)
+      ->ReportAggregatesOnly(true)
+      ->Unit(benchmark::kNanosecond);
+}
+
+// Per length: the chain floor, then each runnable vector back-end's
+// transform and work floor, so the three figures of a row are measured
+// close together in time.
+void RegisterAll() {
+  const ondavel::CpuFeatures cpu = ondavel::ReadCpuFeatures();
+  std::vector<const ondavel::BackendEntry*> timed;
+  for (const ondavel::BackendEntry& b : ondavel::kBackends) {
+    const ondavel::TransformKernel* cut =
+        kChainCutTransforms[static_cast<int>(b.backend)];
+    if (cut == nullptr || *cut == nullptr) continue;
+    if (const char* why = ondavel::WhyNotRunnable(b.backend, cpu)) {
+      std::printf("%s not run: %s\n", b.name, why);
+      continue;
+    }
+    timed.push_back(&b);
+  }
+  for (const int32_t n : Lengths()) {
+    Configure(benchmark::RegisterBenchmark("ChainFloor", BM_ChainFloor), n);
+    for (const ondavel::BackendEntry* b : timed) {
+      const ondavel::TransformKernel kernel =
+          ondavel::KernelsFor(b->backend).transform;
+      const ondavel::TransformKernel cut =
+          *kChainCutTransforms[static_cast<int>(b->backend)];
+      Configure(
+          benchmark::RegisterBenchmark(
+              (std::string("Transform/") + b->name).c_str(),
+              [kernel](benchmark::State& s) { TimeTransform(s, kernel); }),
+          n);
+      Configure(benchmark::RegisterBenchmark(
+                    (std::string("WorkFloor/") + b->name).c_str(),
+                    [cut](benchmark::State& s) { TimeTransform(s, cut); }),
+                n);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ondavel_bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  ondavel_bench::RegisterAll();
+  ondavel_bench::FloorsReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
