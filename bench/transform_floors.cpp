@@ -203,7 +203,14 @@ void RegisterAll() {
 }  // namespace
 }  // namespace ondavel_bench
 
+// Repetitions run in random order across all benchmarks unless the command
+// line says otherwise, so the machine's drift falls on every column alike.
 int main(int argc, char** argv) {
+  std::vector<char*> args(argv, argv + argc);
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, interleave);
+  argc = static_cast<int>(args.size());
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   ondavel_bench::RegisterAll();
