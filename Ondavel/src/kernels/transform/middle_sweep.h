@@ -24,10 +24,12 @@ namespace transform_simd {
 template <class V>
 struct MiddleSweepShape {
   static constexpr int kLanes = V::kLanes;
-  // Cursors of a middle sweep: up to 2^kMaxSweepPasses - 1, in vectors.
-  static constexpr int kCursorVectors =
-      ((1 << LanePlan<kLanes>::kMaxSweepPasses) + kLanes - 1) / kLanes;
-  static constexpr int kCursorLanes = kCursorVectors * kLanes;
+  // Cursors of a sweep over `passes` passes: 2^passes - 1, in as few
+  // vectors as hold them (every vector's step costs the same, used lanes
+  // or idle).
+  static constexpr int CursorVectors(int passes) {
+    return ((1 << passes) - 1 + kLanes - 1) / kLanes;
+  }
   // Columns per chunk of a sweep whose values lie this many blocks apart or
   // more (see WideSpanSweep).
   static constexpr size_t kChunk = 8;
@@ -36,9 +38,9 @@ struct MiddleSweepShape {
 // Where the cursors start and how they step, in arrays local to the sweep:
 // lane l starts at (startRe[l], startIm[l]) and steps by (stepR, stepI)
 // lane l.  Lanes past the sweep's cursors idle at (1, 0) with a zero step.
-template <class V>
+template <int kPasses, class V>
 struct SweepCursors {
-  static constexpr int kVectors = MiddleSweepShape<V>::kCursorVectors;
+  static constexpr int kVectors = MiddleSweepShape<V>::CursorVectors(kPasses);
   double* startRe;
   double* startIm;
   V* stepR;
@@ -76,8 +78,8 @@ template <int kPasses, class V>
 // block.
 template <int kPasses, class V>
 [[gnu::always_inline]] inline void NarrowSpanSweep(
-    LaneState<V>& s, size_t span, const SweepCursors<V>& cursors) {
-  constexpr int kVectors = SweepCursors<V>::kVectors;
+    LaneState<V>& s, size_t span, const SweepCursors<kPasses, V>& cursors) {
+  constexpr int kVectors = SweepCursors<kPasses, V>::kVectors;
   constexpr int kLanes = V::kLanes;
   alignas(64) double twRe[kVectors * kLanes];
   alignas(64) double twIm[kVectors * kLanes];
@@ -111,8 +113,8 @@ template <int kPasses, class V>
 // ahead, a step per block of the chunk before, into one of two buffers.
 template <int kPasses, class V>
 [[gnu::always_inline]] inline void WideSpanSweep(
-    LaneState<V>& s, size_t span, const SweepCursors<V>& cursors) {
-  constexpr int kVectors = SweepCursors<V>::kVectors;
+    LaneState<V>& s, size_t span, const SweepCursors<kPasses, V>& cursors) {
+  constexpr int kVectors = SweepCursors<kPasses, V>::kVectors;
   constexpr int kLanes = V::kLanes;
   constexpr size_t kChunk = MiddleSweepShape<V>::kChunk;
   constexpr size_t kChunkSteps = kChunk * kLanes;  // = blocks per chunk
@@ -169,12 +171,12 @@ template <int kPasses, class V>
 [[gnu::noinline]] void MiddleSweep(LaneState<V>& s, const PlannedSweep& sweep,
                                    const SweepCheckpoints& checkpoints) {
   const size_t span = size_t{1} << sweep.shift;  // blocks between values
-  constexpr int kVectors = SweepCursors<V>::kVectors;
-  alignas(64) double startRe[MiddleSweepShape<V>::kCursorLanes];
-  alignas(64) double startIm[MiddleSweepShape<V>::kCursorLanes];
+  constexpr int kVectors = SweepCursors<kPasses, V>::kVectors;
+  alignas(64) double startRe[kVectors * V::kLanes];
+  alignas(64) double startIm[kVectors * V::kLanes];
   V stepR[kVectors];
   V stepI[kVectors];
-  const SweepCursors<V> cursors = {startRe, startIm, stepR, stepI};
+  const SweepCursors<kPasses, V> cursors = {startRe, startIm, stepR, stepI};
   StartCursors<kPasses, kVectors>(s.wpr, s.wpi,
                                   LaneState<V>::kLaneBits + sweep.shift,
                                   checkpoints, startRe, startIm, stepR, stepI);
