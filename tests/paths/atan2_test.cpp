@@ -310,5 +310,38 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryBackend) {
   }
 }
 
+// Two vectors share the interleaved path only when both are ordinary: one
+// special operand at any position among ordinary ones, in either vector of
+// a pair or in the tail, leaves every lane with the one-double bits.
+TEST(Atan2, OneSpecialOperandAmongOrdinaryOnesKeepsEveryLane) {
+  constexpr size_t kCount = 37;  // two pairs of the widest vector and a tail
+  SeededRandom rng(99);
+  std::vector<double> y(kCount), x(kCount), got(kCount);
+  for (size_t i = 0; i < kCount; ++i) {
+    y[i] = Uniform(rng, -1.0, 1.0) * 1000.0;
+    x[i] = Uniform(rng, -1.0, 1.0) * 1000.0;
+  }
+  const double specials[] = {0.0, -Limits::infinity(), QuietNan(3, false),
+                             0x1p600, 0x1p-700};
+  for (double special : specials) {
+    for (size_t at = 0; at < 2 * kCount; ++at) {
+      std::vector<double> ys = y, xs = x;
+      (at < kCount ? ys : xs)[at % kCount] = special;
+      for (Backend backend : RunnableBackends()) {
+        TestHooksFor(backend)->atan2Array(ys.data(), xs.data(), got.data(),
+                                          kCount);
+        for (size_t i = 0; i < kCount; ++i) {
+          const double expected = Atan2One(ys[i], xs[i]);
+          ASSERT_EQ(std::bit_cast<uint64_t>(got[i]),
+                    std::bit_cast<uint64_t>(expected))
+              << BackendName(backend) << " atan2(" << DoubleAndBits(ys[i])
+              << ", " << DoubleAndBits(xs[i]) << ") at " << i
+              << ", special operand at " << at % kCount;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ondavel

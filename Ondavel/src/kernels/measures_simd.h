@@ -53,6 +53,21 @@ template <class V>
   return Select(Abs(re) < V::Set1(kAngleGuard), V::Zero(), simd::Atan2(im, re));
 }
 
+// Angle of both channels of the sums, right and left: one Atan2Pair, whose
+// interleaved chains are faster than two Atan2 calls.
+template <class V>
+[[gnu::always_inline]] inline void Angles(const Sums<V>& s, V& right, V& left) {
+  if constexpr (V::kLanes == 1) {
+    right = Angle(s.rightIm, s.rightRe);
+    left = Angle(s.leftIm, s.leftRe);
+  } else {
+    simd::Atan2Pair(s.rightIm, s.rightRe, s.leftIm, s.leftRe, right, left);
+    const V guard = V::Set1(kAngleGuard);
+    right = Select(Abs(s.rightRe) < guard, V::Zero(), right);
+    left = Select(Abs(s.leftRe) < guard, V::Zero(), left);
+  }
+}
+
 // WrapPhaseStepwise for a difference of two angles in [-pi, pi]: one step,
 // which is exact (Sterbenz), and none for NaN.
 template <class V>
@@ -98,8 +113,8 @@ struct PhaseStep {
   template <class V>
   void operator()(size_t k) const {
     const Sums<V> s = SumsFrom<V>(spectrum, k, length);
-    const V right = Angle(s.rightIm, s.rightRe);
-    const V left = Angle(s.leftIm, s.leftRe);
+    V right, left;
+    Angles(s, right, left);
     WrapOnce(right - left).Store(phase + k);
   }
 };
@@ -112,8 +127,10 @@ struct AnglesStep {
   template <class V>
   void operator()(size_t k) const {
     const Sums<V> s = SumsFrom<V>(spectrum, k, length);
-    Angle(s.leftIm, s.leftRe).Store(left + k);
-    Angle(s.rightIm, s.rightRe).Store(right + k);
+    V r, l;
+    Angles(s, r, l);
+    l.Store(left + k);
+    r.Store(right + k);
   }
 };
 
