@@ -15,6 +15,7 @@
 #ifndef ONDAVEL_SRC_KERNELS_MEASURES_SIMD_H_
 #define ONDAVEL_SRC_KERNELS_MEASURES_SIMD_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -88,9 +89,12 @@ void ForEachBlock(size_t end, const Step& step) {
       return;
     }
   }
-  size_t k = 1;
-  for (; k + kLanes <= end; k += kLanes) step.template operator()<V>(k);
-  if (k < end) step.template operator()<V>(end - kLanes);
+  // One call site, so that an inlined step is compiled once.
+  const size_t last = end - kLanes;
+  for (size_t k = 1;; k = std::min(k + kLanes, last)) {
+    step.template operator()<V>(k);
+    if (k == last) return;
+  }
 }
 
 struct RatioStep {
@@ -110,8 +114,10 @@ struct PhaseStep {
   const double* spectrum;
   double* phase;
   size_t length;
+  // Inlined: the loop then keeps Atan2's constants instead of setting them
+  // up on every call.
   template <class V>
-  void operator()(size_t k) const {
+  [[gnu::always_inline]] void operator()(size_t k) const {
     const Sums<V> s = SumsFrom<V>(spectrum, k, length);
     V right, left;
     Angles(s, right, left);
@@ -125,7 +131,7 @@ struct AnglesStep {
   double* right;
   size_t length;
   template <class V>
-  void operator()(size_t k) const {
+  [[gnu::always_inline]] void operator()(size_t k) const {
     const Sums<V> s = SumsFrom<V>(spectrum, k, length);
     V r, l;
     Angles(s, r, l);
