@@ -246,12 +246,13 @@ std::vector<Range> Ranges() {
          x = Signed(rng, Limits::denorm_min() *
                              static_cast<double>(rng() % 0x10000000000000u));
        }},
-      // Where vectors leave the unscaled fast path: |x|, |y| near 2^500,
-      // the larger near 2^-500, ratios near 2^-300.
+      // Where vectors leave the unscaled fast path: |x|, |y| near 2^150 or
+      // 2^-150; and the unscaled variant's own limits: near 2^500, the
+      // larger near 2^-500, ratios near 2^-300.
       {"fast-path edges",
        [](SeededRandom& rng, double& y, double& x) {
-         const int exponents[] = {500, -500, -800};
-         const int e = exponents[rng() % 3];
+         const int exponents[] = {150, -150, 500, -500, -800};
+         const int e = exponents[rng() % 5];
          x = Signed(rng,
                     std::ldexp(Uniform(rng, 0.5, 2.0), e < -500 ? -500 : e));
          y = Signed(rng,
