@@ -246,12 +246,13 @@ std::vector<Range> Ranges() {
          x = Signed(rng, Limits::denorm_min() *
                              static_cast<double>(rng() % 0x10000000000000u));
        }},
-      // Where vectors leave the unscaled fast path: |x|, |y| near 2^500,
-      // the larger near 2^-500, ratios near 2^-300.
+      // Where vectors leave the unscaled fast path: |x|, |y| near 2^150 or
+      // 2^-150; and the unscaled variant's own limits: near 2^500, the
+      // larger near 2^-500, ratios near 2^-300.
       {"fast-path edges",
        [](SeededRandom& rng, double& y, double& x) {
-         const int exponents[] = {500, -500, -800};
-         const int e = exponents[rng() % 3];
+         const int exponents[] = {150, -150, 500, -500, -800};
+         const int e = exponents[rng() % 5];
          x = Signed(rng,
                     std::ldexp(Uniform(rng, 0.5, 2.0), e < -500 ? -500 : e));
          y = Signed(rng,
@@ -307,6 +308,39 @@ TEST(Atan2, ErrorBelowOneUlpAndSameBitsOnEveryBackend) {
         << range.name << ": atan2(" << DoubleAndBits(worstY) << ", "
         << DoubleAndBits(worstX) << ")";
     EXPECT_EQ(mismatches, 0u) << range.name;
+  }
+}
+
+// Two vectors share the interleaved path only when both are ordinary: one
+// special operand at any position among ordinary ones, in either vector of
+// a pair or in the tail, leaves every lane with the one-double bits.
+TEST(Atan2, OneSpecialOperandAmongOrdinaryOnesKeepsEveryLane) {
+  constexpr size_t kCount = 37;  // two pairs of the widest vector and a tail
+  SeededRandom rng(99);
+  std::vector<double> y(kCount), x(kCount), got(kCount);
+  for (size_t i = 0; i < kCount; ++i) {
+    y[i] = Uniform(rng, -1.0, 1.0) * 1000.0;
+    x[i] = Uniform(rng, -1.0, 1.0) * 1000.0;
+  }
+  const double specials[] = {0.0, -Limits::infinity(), QuietNan(3, false),
+                             0x1p600, 0x1p-700};
+  for (double special : specials) {
+    for (size_t at = 0; at < 2 * kCount; ++at) {
+      std::vector<double> ys = y, xs = x;
+      (at < kCount ? ys : xs)[at % kCount] = special;
+      for (Backend backend : RunnableBackends()) {
+        TestHooksFor(backend)->atan2Array(ys.data(), xs.data(), got.data(),
+                                          kCount);
+        for (size_t i = 0; i < kCount; ++i) {
+          const double expected = Atan2One(ys[i], xs[i]);
+          ASSERT_EQ(std::bit_cast<uint64_t>(got[i]),
+                    std::bit_cast<uint64_t>(expected))
+              << BackendName(backend) << " atan2(" << DoubleAndBits(ys[i])
+              << ", " << DoubleAndBits(xs[i]) << ") at " << i
+              << ", special operand at " << at % kCount;
+        }
+      }
+    }
   }
 }
 

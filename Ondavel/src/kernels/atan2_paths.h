@@ -17,6 +17,13 @@ template <class V>
 void Atan2ArraySimd(const double* y, const double* x, double* angle,
                     size_t count) {
   size_t i = 0;
+  for (; i + 2 * V::kLanes <= count; i += 2 * V::kLanes) {
+    V first, second;
+    simd::Atan2Pair(V::Load(y + i), V::Load(x + i), V::Load(y + i + V::kLanes),
+                    V::Load(x + i + V::kLanes), first, second);
+    first.Store(angle + i);
+    second.Store(angle + i + V::kLanes);
+  }
   for (; i + V::kLanes <= count; i += V::kLanes) {
     simd::Atan2(V::Load(y + i), V::Load(x + i)).Store(angle + i);
   }

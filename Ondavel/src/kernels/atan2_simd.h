@@ -27,9 +27,9 @@
 //     summed first and the result is rounded once.  The sign of y is put on
 //     last, so atan2(-0, x) gives -0 and -pi where std::atan2 does.
 //
-// Vectors whose lanes are all ordinary (finite, den in [2^-500, 2^500],
-// t >= 2^-300: any real spectrum's bins) skip the scaling and the special
-// cases, which cannot change their bits.
+// Vectors whose lanes are all ordinary (num >= 2^-150 and den <= 2^150:
+// any real spectrum's bins but exact zeros) skip the scaling and the
+// special cases, which cannot change their bits.
 //
 // Error: at most 0.5 ULP for the final rounding plus about 0.15 ULP for the
 // small terms (the polynomial's are at most 6% of the result).  Measured:
@@ -76,7 +76,7 @@ inline constexpr double kTop26Bits = std::bit_cast<double>(0xFFFFFFFFF8000000u);
 
 // P(s) - kP0 over s, by Estrin's scheme (shallow, for latency).
 template <class V>
-V PolynomialRest(V s) {
+[[gnu::always_inline]] inline V PolynomialRest(V s) {
   const V s2 = s * s;
   const V s4 = s2 * s2;
   const V s8 = s4 * s4;
@@ -189,25 +189,123 @@ template <bool kGeneral, class V>
   }
 }
 
-}  // namespace atan2_internal
+// Two vectors as one for the ordinary variant: each operation is applied
+// to both in turn, so the two dependency chains (the division and the
+// remainder after it are long and serial) interleave and the core always
+// has independent work; every lane's operations are those of one vector.
+template <class M>
+struct TwinMask {
+  M a, b;
+};
+template <class M>
+[[gnu::always_inline]] inline TwinMask<M> operator^(TwinMask<M> m,
+                                                    TwinMask<M> n) {
+  return {m.a ^ n.a, m.b ^ n.b};
+}
+template <class V>
+struct Twin {
+  using Mask = TwinMask<typename V::Mask>;
+  V a, b;
+
+  [[gnu::always_inline]] static Twin Set1(double x) {
+    const V v = V::Set1(x);
+    return {v, v};
+  }
+  [[gnu::always_inline]] static Twin Zero() { return {V::Zero(), V::Zero()}; }
+};
+template <class V>
+[[gnu::always_inline]] inline Twin<V> operator+(Twin<V> u, Twin<V> w) {
+  return {u.a + w.a, u.b + w.b};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> operator-(Twin<V> u, Twin<V> w) {
+  return {u.a - w.a, u.b - w.b};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> operator*(Twin<V> u, Twin<V> w) {
+  return {u.a * w.a, u.b * w.b};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> operator/(Twin<V> u, Twin<V> w) {
+  return {u.a / w.a, u.b / w.b};
+}
+template <class V>
+[[gnu::always_inline]] inline typename Twin<V>::Mask operator>(Twin<V> u,
+                                                               Twin<V> w) {
+  return {u.a > w.a, u.b > w.b};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> AndBits(Twin<V> u, Twin<V> w) {
+  return {AndBits(u.a, w.a), AndBits(u.b, w.b)};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> OrBits(Twin<V> u, Twin<V> w) {
+  return {OrBits(u.a, w.a), OrBits(u.b, w.b)};
+}
+template <class V>
+[[gnu::always_inline]] inline typename Twin<V>::Mask SignBitSet(Twin<V> u) {
+  return {SignBitSet(u.a), SignBitSet(u.b)};
+}
+template <class V>
+[[gnu::always_inline]] inline Twin<V> Select(typename Twin<V>::Mask m,
+                                             Twin<V> yes, Twin<V> no) {
+  return {Select(m.a, yes.a, no.a), Select(m.b, yes.b, no.b)};
+}
+
+// Step 1's operands of Atan2 and whether the ordinary variant serves them.
+template <class V>
+struct Operands {
+  V num, den;
+  typename V::Mask swap, ordinary;
+};
 
 template <class V>
-[[gnu::always_inline]] inline V Atan2(V y, V x) {
+[[gnu::always_inline]] inline Operands<V> OperandsOf(V y, V x) {
   // NaN lanes get garbage here and are replaced at the end.
   const V ax = Abs(x);
   const V ay = Abs(y);
-  const auto swap = ay > ax;
   // Min and Max return their second operand where the two are unordered,
   // so a NaN x shows in num and a NaN y in den; the ordered comparisons
   // below are false for both, and for infinities.
   const V num = Min(ay, ax);
   const V den = Max(ax, ay);
-  const auto ordinary = (den <= V::Set1(0x1p500)) & (den >= V::Set1(0x1p-500)) &
-                        (num >= den * V::Set1(0x1p-300));
-  if (All(ordinary)) {
-    return atan2_internal::Atan2Reduced<false>(y, x, num, den, swap);
+  // Two bounds that imply the ordinary variant's (den >= num >= 2^-150,
+  // num >= 2^-150 >= den 2^-300), cheaper than testing those themselves.
+  return {num, den, ay > ax,
+          (num >= V::Set1(0x1p-150)) & (den <= V::Set1(0x1p150))};
+}
+
+template <class V>
+[[gnu::always_inline]] inline V Atan2Of(V y, V x, const Operands<V>& o) {
+  if (All(o.ordinary)) return Atan2Reduced<false>(y, x, o.num, o.den, o.swap);
+  return Atan2Reduced<true>(y, x, o.num, o.den, o.swap);
+}
+
+}  // namespace atan2_internal
+
+template <class V>
+[[gnu::always_inline]] inline V Atan2(V y, V x) {
+  return atan2_internal::Atan2Of(y, x, atan2_internal::OperandsOf(y, x));
+}
+
+// Atan2(y0, x0) and Atan2(y1, x1), bit for bit, faster where both vectors
+// are ordinary: their operations then interleave.
+template <class V>
+[[gnu::always_inline]] inline void Atan2Pair(V y0, V x0, V y1, V x1, V& angle0,
+                                             V& angle1) {
+  using atan2_internal::Twin;
+  const auto o0 = atan2_internal::OperandsOf(y0, x0);
+  const auto o1 = atan2_internal::OperandsOf(y1, x1);
+  if (All(o0.ordinary & o1.ordinary)) {
+    const Twin<V> angles = atan2_internal::Atan2Reduced<false>(
+        Twin<V>{y0, y1}, Twin<V>{x0, x1}, Twin<V>{o0.num, o1.num},
+        Twin<V>{o0.den, o1.den}, {o0.swap, o1.swap});
+    angle0 = angles.a;
+    angle1 = angles.b;
+    return;
   }
-  return atan2_internal::Atan2Reduced<true>(y, x, num, den, swap);
+  angle0 = atan2_internal::Atan2Of(y0, x0, o0);
+  angle1 = atan2_internal::Atan2Of(y1, x1, o1);
 }
 
 }  // namespace
