@@ -15,7 +15,6 @@
 #ifndef ONDAVEL_SRC_KERNELS_MEASURES_SIMD_H_
 #define ONDAVEL_SRC_KERNELS_MEASURES_SIMD_H_
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -89,9 +88,11 @@ void ForEachBlock(size_t end, const Step& step) {
       return;
     }
   }
-  // One call site, so that an inlined step is compiled once.
+  // One call site, so that an inlined step is compiled once.  (Not
+  // std::min: its out-of-line copy would be shared with other
+  // instruction-set files.)
   const size_t last = end - kLanes;
-  for (size_t k = 1;; k = std::min(k + kLanes, last)) {
+  for (size_t k = 1;; k = k + kLanes < last ? k + kLanes : last) {
     step.template operator()<V>(k);
     if (k == last) return;
   }
