@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "Ondavel.h"
+#include "benchmark_input.h"
 #include "dispatch.h"
 #include "engine_state.h"
 #include "kernels/kernels.h"
@@ -14,13 +14,7 @@
 
 namespace {
 
-std::vector<double> StereoNoise(int32_t length) {
-  std::mt19937_64 rng(12345);
-  std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  std::vector<double> v(2 * static_cast<size_t>(length));
-  for (double& x : v) x = dist(rng);
-  return v;
-}
+using ondavel_bench::StereoNoise;
 
 void BM_Transform(benchmark::State& state) {
   const auto length = static_cast<int32_t>(state.range(0));
@@ -39,27 +33,7 @@ void BM_Transform(benchmark::State& state) {
 // The transform kernel of one path directly, the benchmark's flags (windowed
 // forward, no 1/N), so all paths compare in one run whatever ONDAVEL_ISA is.
 void BM_TransformPath(benchmark::State& state, ondavel::Backend backend) {
-  const auto length = static_cast<int32_t>(state.range(0));
-  Ondavel_Construction(length, 12);
-  const std::vector<double> input = StereoNoise(length);
-  std::vector<double> spectrum(input.size());
-  ondavel::TransformJob job;
-  job.source = input.data();
-  job.destination = spectrum.data();
-  job.reorderTable = ondavel::engine.reorderTable;
-  job.windowTable = ondavel::engine.windowTable;
-  job.length = length;
-  job.sign = -1.0;
-  job.divideBeforePasses = false;
-  job.divideAfterPasses = false;
-  const ondavel::TransformKernel kernel =
-      ondavel::KernelsFor(backend).transform;
-  for (auto _ : state) {
-    kernel(job);
-    benchmark::DoNotOptimize(spectrum.data());
-  }
-  state.SetItemsProcessed(state.iterations() * length);
-  Ondavel_Destruction();
+  ondavel_bench::TimeTransform(state, ondavel::KernelsFor(backend).transform);
 }
 
 template <void (*Measure)(const double*, double*)>

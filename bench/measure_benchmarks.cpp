@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "Ondavel.h"
+#include "backend_test_hooks.h"
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
-#include "backend_test_hooks.h"
 #include "runnable_backends.h"
 
 namespace {

@@ -30,16 +30,4 @@ for ((r = 1; r <= rounds; r++)); do
   done
 done
 
-python3 - "$work" "$rounds" <<'PY'
-import statistics, sys
-work, rounds = sys.argv[1], int(sys.argv[2])
-med = {}
-for side in "AB":
-    runs = [[int(x) for x in open(f"{work}/{side}/round{r}").read().split()]
-            for r in range(1, rounds + 1)]
-    med[side] = [statistics.median(col) for col in zip(*runs)]
-print(f"Pellarin, median of {rounds} alternating runs per library")
-print(f"{'N':>7} {'A':>8} {'B':>8} {'B/A':>7}")
-for i in range(17):
-    print(f"{4 << i:>7} {med['A'][i]:>8.0f} {med['B'][i]:>8.0f} {med['B'][i] / med['A'][i]:>7.3f}")
-PY
+"$root/bench/pellarin_medians.py" "$work" "$rounds" A B

@@ -38,20 +38,4 @@ for ((r = 1; r <= rounds; r++)); do
   done
 done
 
-python3 - "$work" "$rounds" <<'PY'
-import statistics, sys
-work, rounds = sys.argv[1], int(sys.argv[2])
-med = {}
-for side in ("linux", "windows"):
-    runs = [[int(x) for x in open(f"{work}/{side}/round{r}").read().split()]
-            for r in range(1, rounds + 1)]
-    med[side] = [statistics.median(col) for col in zip(*runs)]
-print(f"median of {rounds} interleaved rounds; ratio = windows / linux")
-print(f"{'N':>7} {'linux':>8} {'windows':>8} {'ratio':>7}")
-ratios = []
-for i in range(17):
-    ratio = med["windows"][i] / med["linux"][i]
-    ratios.append(ratio)
-    print(f"{4 << i:>7} {med['linux'][i]:>8.0f} {med['windows'][i]:>8.0f} {ratio:>7.3f}")
-print(f"median ratio over the 17 lengths: {statistics.median(ratios):.3f}")
-PY
+"$root/bench/pellarin_medians.py" "$work" "$rounds" linux windows

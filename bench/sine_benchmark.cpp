@@ -10,12 +10,12 @@
 #include <random>
 #include <vector>
 
+#include "backend_test_hooks.h"
 #include "constants.h"
 #include "dispatch.h"
 #include "kernels/fast_sine.h"
 #include "kernels/fast_sine_paths.h"
 #include "kernels/kernels.h"
-#include "backend_test_hooks.h"
 #include "runnable_backends.h"
 
 namespace {

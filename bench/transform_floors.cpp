@@ -15,14 +15,13 @@
 #include <cstdio>
 #include <map>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "Ondavel.h"
 #include "backends.h"
+#include "benchmark_input.h"
 #include "dispatch.h"
-#include "engine_state.h"
 #include "kernels/kernels.h"
 #include "kernels/transform/pass_arithmetic.h"
 #include "runnable_backends.h"
@@ -61,30 +60,6 @@ std::vector<int32_t> Lengths() {
   std::vector<int32_t> lengths;
   for (int32_t n = 4; n <= 262144; n *= 2) lengths.push_back(n);
   return lengths;
-}
-
-// The benchmark's call: windowed forward transform, no 1/N.
-void TimeTransform(benchmark::State& state, ondavel::TransformKernel kernel) {
-  const auto length = static_cast<int32_t>(state.range(0));
-  Ondavel_Construction(length, 12);
-  std::mt19937_64 rng(12345);
-  std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  std::vector<double> input(2 * static_cast<size_t>(length));
-  for (double& x : input) x = dist(rng);
-  std::vector<double> spectrum(input.size());
-  ondavel::TransformJob job{};
-  job.source = input.data();
-  job.destination = spectrum.data();
-  job.reorderTable = ondavel::engine.reorderTable;
-  job.windowTable = ondavel::engine.windowTable;
-  job.length = length;
-  job.sign = -1.0;
-  for (auto _ : state) {
-    kernel(job);
-    benchmark::DoNotOptimize(spectrum.data());
-    benchmark::ClobberMemory();
-  }
-  Ondavel_Destruction();
 }
 
 // The last pass's N/2 - 1 twiddle steps, each from the one before.
