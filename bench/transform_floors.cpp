@@ -175,12 +175,51 @@ void RegisterAll() {
   }
 }
 
+// Whether every runnable back-end's cut copy really runs with its chains
+// cut: a copy compiled with the real twiddle step (the switch lost, say, by
+// an earlier include of the arithmetic) would time the transform itself as
+// its own work floor.  The cut twiddles are zeros after a chain's first
+// step, so the spectra must differ at every length.
+int CheckChainsAreCut() {
+  const ondavel::CpuFeatures cpu = ondavel::ReadCpuFeatures();
+  int failures = 0;
+  for (const ondavel::BackendEntry& b : ondavel::kBackends) {
+    const ondavel::TransformKernel* cut =
+        kChainCutTransforms[static_cast<int>(b.backend)];
+    if (cut == nullptr || *cut == nullptr ||
+        ondavel::WhyNotRunnable(b.backend, cpu) != nullptr) {
+      continue;
+    }
+    for (const int32_t n : Lengths()) {
+      Ondavel_Construction(n, 12);
+      const std::vector<double> input = StereoNoise(n);
+      std::vector<double> real(input.size());
+      std::vector<double> cutOutput(input.size());
+      ondavel::KernelsFor(b.backend).transform(
+          WindowedForwardJob(input.data(), real.data(), n));
+      (*cut)(WindowedForwardJob(input.data(), cutOutput.data(), n));
+      Ondavel_Destruction();
+      if (real == cutOutput) {
+        std::printf("%s N=%d: the cut copy computes the real transform\n",
+                    b.name, n);
+        ++failures;
+      }
+    }
+    std::printf("%s: chains cut at every length\n", b.name);
+  }
+  return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace ondavel_bench
 
-// Repetitions run in random order across all benchmarks unless the command
-// line says otherwise, so the machine's drift falls on every column alike.
+// --check-cut: only CheckChainsAreCut (a test).  Repetitions run in random
+// order across all benchmarks unless the command line says otherwise, so the
+// machine's drift falls on every column alike.
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--check-cut") {
+    return ondavel_bench::CheckChainsAreCut();
+  }
   std::vector<char*> args(argv, argv + argc);
   static char interleave[] = "--benchmark_enable_random_interleaving=true";
   args.insert(args.begin() + 1, interleave);
