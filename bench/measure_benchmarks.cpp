@@ -10,6 +10,7 @@
 
 #include "Ondavel.h"
 #include "backend_test_hooks.h"
+#include "benchmark_input.h"
 #include "dispatch.h"
 #include "kernels/atan2_paths.h"
 #include "kernels/kernels.h"
@@ -22,10 +23,7 @@ using ondavel::Backend;
 // The windowed forward transform of stereo noise, as the benchmark program
 // hands it to the measures.
 std::vector<double> Spectrum(int32_t length) {
-  std::mt19937_64 rng(12345);
-  std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  std::vector<double> input(2 * static_cast<size_t>(length));
-  for (double& x : input) x = dist(rng);
+  const std::vector<double> input = ondavel_bench::StereoNoise(length);
   std::vector<double> spectrum(input.size());
   Ondavel_Construction(length, 12);
   Ondavel_Process(input.data(), spectrum.data(), 1, 0, 1);
